@@ -1,0 +1,4 @@
+// Storage for the process-wide state record.
+#include "state/BackdropState.h"
+
+BackdropState gState;

@@ -1,0 +1,22 @@
+// The library's one process-wide state record, shared by the host boundary and
+// the backdrop. It lives in static storage, so it is all zero at load and never freed.
+#pragma once
+
+#include <windows.h>
+
+struct StackEntry;
+
+constexpr int TitleSize = 1024; // 1023 characters and the NUL
+
+struct BackdropState {
+    StackEntry** stackTop; // the host's stack-top location; the host owns it
+    char title[TitleSize];
+    COLORREF topColor;
+    COLORREF bottomColor;
+    HINSTANCE moduleInstance;
+    HWND hostWindow;     // host window from the latest SetBg call
+    WNDPROC hostPrevProc; // procedure BackdropWndProc replaced on the subclassed window
+    HWND backdropWindow; // null when there is no backdrop
+};
+
+extern BackdropState gState;

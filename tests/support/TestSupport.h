@@ -1,0 +1,49 @@
+// Helpers shared by the test programs: host-style parameter stacks, the process
+// heap and GDI gauges used to prove nothing leaks, and windows to paint into.
+#pragma once
+
+#include <windows.h>
+#include <initializer_list>
+#include <string>
+
+#include "host/Host.h"
+
+// A parameter stack built the way a host builds one: every entry its own
+// GlobalAlloc block. Entries still on the stack are freed when it goes away.
+class HostStack {
+  public:
+    HostStack() = default;
+    // Pushes in the order given, so the last text ends on top.
+    HostStack(std::initializer_list<const char*> texts);
+    ~HostStack();
+    HostStack(const HostStack&) = delete;
+    HostStack& operator=(const HostStack&) = delete;
+
+    StackEntry* Push(const char* text);
+    StackEntry* Push(const std::string& text) {
+        return Push(text.c_str());
+    }
+    int Depth() const;
+    StackEntry** TopLocation() {
+        return &top_;
+    }
+
+  private:
+    StackEntry* top_ = nullptr;
+};
+
+// Busy blocks in the process heap, where GlobalAlloc's fixed blocks live.
+int CountHeapBlocks();
+
+// How many more brushes the process could create: a GDI leak shows as a drop.
+int CountCreatableBrushes();
+
+// A visible popup window (no frame: the client area is the whole window) whose
+// WM_PAINT is PaintBackdrop.
+HWND CreatePaintWindow(int width, int height);
+// Paints the window now and reads a pixel of its client area back.
+void PaintNow(HWND window);
+COLORREF PixelAt(HWND window, int x, int y);
+
+// Pumps the messages queued for this thread.
+void PumpMessages();
