@@ -4,6 +4,25 @@
 
 #include <windows.h>
 
+constexpr char BackdropClassName[] = "_Nb0";
+constexpr char OwnerClassName[] = "_Nc0";
+// WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU: a title bar, but no input.
+constexpr DWORD BackdropStyle = 0x88C80000;
+static_assert(BackdropStyle == (WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU), "style bits");
+constexpr int HostIconResource = 103; // in the host process's executable
+
+// Registers the classes, creates the hidden owner and the full-screen backdrop,
+// subclasses gState.hostWindow and shows the backdrop directly below it. On any
+// failure it undoes what it did and leaves gState.backdropWindow null.
+void CreateBackdrop();
+
+// The one procedure of the backdrop and of the subclassed host window.
+LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Gives the subclassed window its procedure back, closes the backdrop and its
+// owner and unregisters the classes. Safe to run any number of times.
+void TearDownBackdrop();
+
 // Draws the whole client area of `window`: the gradient from gState.topColor to
 // gState.bottomColor and the shadowed title. Opens and closes the paint itself.
 void PaintBackdrop(HWND window);

@@ -14,9 +14,13 @@ struct BackdropState {
     COLORREF topColor;
     COLORREF bottomColor;
     HINSTANCE moduleInstance;
-    HWND hostWindow;     // host window from the latest SetBg call
-    WNDPROC hostPrevProc; // procedure BackdropWndProc replaced on the subclassed window
-    HWND backdropWindow; // null when there is no backdrop
+    HWND hostWindow;       // host window from the latest SetBg call
+    WNDPROC hostPrevProc;  // subclassedWindow's procedure before BackdropWndProc
+    HWND backdropWindow;   // null when there is no backdrop
+    HWND subclassedWindow; // the window that holds BackdropWndProc, null when none does
+    HWND ownerWindow;      // hidden owner of the backdrop
+    HICON backdropIcon;    // the backdrop's small icon: we loaded it, we destroy it
+    bool classesRegistered;
 };
 
 extern BackdropState gState;
