@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
-constexpr char BackdropClassName[] = "_Nb0";
-constexpr char OwnerClassName[] = "_Nc0";
+#include "state/CodeSection.h"
+
+constexpr char BackdropClassName[] IN_CODE_SECTION = "_Nb0";
+constexpr char OwnerClassName[] IN_CODE_SECTION = "_Nc0";
 // WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU: a title bar, but no input.
 constexpr DWORD BackdropStyle = 0x88C80000;
 static_assert(BackdropStyle == (WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU), "style bits");

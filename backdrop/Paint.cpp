@@ -5,7 +5,7 @@
 #include "state/BackdropState.h"
 
 constexpr int TitleFontHeight = 40;
-constexpr char TitleFontFace[] = "TIMES NEW ROMAN";
+constexpr char TitleFontFace[] IN_CODE_SECTION = "TIMES NEW ROMAN";
 constexpr int TitleX = 16; // where the white title starts
 constexpr int TitleY = 8;
 constexpr int ShadowOffset = 4; // the black copy lies this far right and down

@@ -71,7 +71,8 @@ void CreateBackdrop() {
     RestoreHostWindow();
     ReleaseLeftovers();
     HWND host = gState.hostWindow;
-    if (!RegisterClasses()) {
+    // A handle that names no window would leave a backdrop nobody tracks.
+    if (!IsWindow(host) || !RegisterClasses()) {
         return;
     }
     const int width = GetSystemMetrics(SM_CXSCREEN);

@@ -254,6 +254,14 @@ TEST_F(BackdropTest, FailedCreationUndoesItselfAndLeavesTheHostAlone) {
     EXPECT_NE(Create(), nullptr);
 }
 
+TEST_F(BackdropTest, NoBackdropForAHandleThatNamesNoWindow) {
+    gState.hostWindow = reinterpret_cast<HWND>(0x7654321);
+    EXPECT_EQ(Create(), nullptr);
+    EXPECT_FALSE(ClassRegistered(OwnerClassName));
+    EXPECT_FALSE(ClassRegistered(BackdropClassName));
+    EXPECT_EQ(ProcOf(host_), HostWindowProc());
+}
+
 TEST_F(BackdropTest, KeepsServingTheSubclassedWindowWhenAnotherIsRecorded) {
     HWND backdrop = Create();
     ASSERT_NE(backdrop, nullptr);

@@ -1,0 +1,292 @@
+// The shipped Orrindel.dll, loaded and driven the way a host drives it: LoadLibraryA,
+// SetBg through GetProcAddress with a GlobalAlloc stack and a services record, the
+// notification callback, and FreeLibrary.
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "backdrop/Backdrop.h"
+#include "backdrop/Gradient.h"
+#include "host/Host.h"
+#include "support/HostWindow.h"
+#include "support/TestSupport.h"
+
+typedef void(__cdecl* SetBgFn)(HWND, UINT_PTR, UINT_PTR, StackEntry**, HostServices*);
+
+// The host's side of RegisterNotifyCallback: remembers what it was handed.
+static HostNotifyCallback registeredCallback;
+static HINSTANCE registeredModule;
+static int registrations;
+
+static int WINAPI RecordCallback(HINSTANCE module, HostNotifyCallback callback) {
+    registeredModule = module;
+    registeredCallback = callback;
+    ++registrations;
+    return 0;
+}
+
+struct Colors {
+    COLORREF top, bottom;
+};
+
+class PluginTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        registeredCallback = nullptr;
+        registeredModule = nullptr;
+        registrations = 0;
+        services_.RegisterNotifyCallback = RecordCallback;
+        module_ = LoadLibraryA("Orrindel.dll");
+        ASSERT_NE(module_, nullptr);
+        setBg_ = reinterpret_cast<SetBgFn>(GetProcAddress(module_, "SetBg"));
+        ASSERT_NE(setBg_, nullptr);
+        host_ = CreateHostWindow(&log_);
+        hostProc_ = ProcOf(host_);
+    }
+    void TearDown() override {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+        if (IsWindow(host_)) {
+            EXPECT_EQ(ProcOf(host_), hostProc_);
+            DestroyWindow(host_);
+        }
+        PumpMessages();
+        EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 0);
+        EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
+    }
+    static WNDPROC ProcOf(HWND window) {
+        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    }
+    // Pushes the seven values as a host does (title first, top red last) and calls SetBg.
+    void SetBg(HWND window, Colors c, const char* title) {
+        PushColors(c);
+        Call(window, title);
+    }
+    void PushColors(Colors c) {
+        texts_.clear();
+        texts_.push_back(std::to_string(GetBValue(c.bottom)));
+        texts_.push_back(std::to_string(GetGValue(c.bottom)));
+        texts_.push_back(std::to_string(GetRValue(c.bottom)));
+        texts_.push_back(std::to_string(GetBValue(c.top)));
+        texts_.push_back(std::to_string(GetGValue(c.top)));
+        texts_.push_back(std::to_string(GetRValue(c.top)));
+    }
+    void Call(HWND window, const char* title) {
+        if (title != nullptr) {
+            stack_.Push(title);
+        }
+        for (const std::string& text : texts_) {
+            stack_.Push(text);
+        }
+        setBg_(window, 0, 0, stack_.TopLocation(), &services_);
+    }
+    static HWND Backdrop() {
+        return FindWindowA(BackdropClassName, nullptr);
+    }
+    // Repaints the backdrop and reads its top and bottom rows, right of the title
+    // and well away from the host window.
+    static Colors PaintedColors() {
+        HWND backdrop = Backdrop();
+        InvalidateRect(backdrop, nullptr, FALSE);
+        UpdateWindow(backdrop);
+        RECT client;
+        GetClientRect(backdrop, &client);
+        return {PixelAt(backdrop, client.right - 2, 0),
+                PixelAt(backdrop, 5, client.bottom - 1)};
+    }
+    static COLORREF BottomBand(Colors c) {
+        RECT client;
+        GetClientRect(Backdrop(), &client);
+        const int last = (client.bottom - 1) / BandHeight * BandHeight;
+        return BandColor(c.top, c.bottom, last, client.bottom);
+    }
+    // Where the title's white pixels are: two paints of one title give one set.
+    static std::set<std::pair<int, int>> TitlePixels() {
+        HWND backdrop = Backdrop();
+        InvalidateRect(backdrop, nullptr, FALSE);
+        UpdateWindow(backdrop);
+        std::set<std::pair<int, int>> white;
+        for (int y = 8; y < 56; ++y) {
+            for (int x = 10; x < 420; ++x) {
+                if (PixelAt(backdrop, x, y) == RGB(255, 255, 255)) {
+                    white.insert({x, y});
+                }
+            }
+        }
+        return white;
+    }
+
+    HMODULE module_ = nullptr;
+    SetBgFn setBg_ = nullptr;
+    HostServices services_ = {};
+    HostStack stack_;
+    std::vector<std::string> texts_;
+    HostLog log_;
+    HWND host_ = nullptr;
+    WNDPROC hostProc_ = nullptr;
+};
+
+const Colors Navy = {RGB(0, 0, 128), RGB(0, 0, 0)};
+const Colors Sunset = {RGB(250, 120, 30), RGB(40, 0, 90)};
+
+TEST_F(PluginTest, FirstCallCreatesTheBackdropFromThePoppedValues) {
+    StackEntry* hostsOwn = stack_.Push("the host's own entry");
+    const int heapBefore = CountHeapBlocks();
+    SetBg(host_, Sunset, "Orrindel");
+
+    EXPECT_EQ(*stack_.TopLocation(), hostsOwn); // seven popped, the rest untouched
+    EXPECT_STREQ(hostsOwn->text, "the host's own entry");
+    EXPECT_LE(CountHeapBlocks(), heapBefore); // and the seven freed
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
+    EXPECT_NE(ProcOf(host_), hostProc_);
+    const Colors painted = PaintedColors();
+    EXPECT_EQ(painted.top, Sunset.top);
+    EXPECT_EQ(painted.bottom, BottomBand(Sunset));
+    EXPECT_GT(TitlePixels().size(), 100u);
+
+    EXPECT_EQ(registrations, 1);
+    EXPECT_EQ(registeredModule, module_);
+    EXPECT_NE(registeredCallback, nullptr);
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    EXPECT_TRUE(GetClassInfoExA(module_, BackdropClassName, &wc)); // under the DLL's instance
+}
+
+TEST_F(PluginTest, LaterCallsChangeColoursAndTitleButCreateNothing) {
+    SetBg(host_, Navy, "first");
+    HWND backdrop = Backdrop();
+    const WNDPROC subclassed = ProcOf(host_);
+    const std::set<std::pair<int, int>> firstTitle = TitlePixels();
+
+    SetBg(host_, Sunset, "second title");
+    EXPECT_EQ(*stack_.TopLocation(), nullptr);
+    EXPECT_EQ(Backdrop(), backdrop);
+    EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
+    EXPECT_EQ(ProcOf(host_), subclassed);
+    const int before = log_.messages;
+    SendMessageA(host_, WM_NULL, 0, 0);
+    EXPECT_EQ(log_.messages, before + 1); // subclassed once, not twice
+    const Colors painted = PaintedColors();
+    EXPECT_EQ(painted.top, Sunset.top);
+    EXPECT_EQ(painted.bottom, BottomBand(Sunset));
+    EXPECT_NE(TitlePixels(), firstTitle);
+    EXPECT_EQ(registrations, 2);
+}
+
+TEST_F(PluginTest, NullWindowStoresValuesForALaterCall) {
+    SetBg(nullptr, Navy, "stored");
+    EXPECT_EQ(Backdrop(), nullptr);
+    EXPECT_EQ(*stack_.TopLocation(), nullptr);
+    EXPECT_EQ(registrations, 1);
+
+    // Six entries: colours change, the stored title stays.
+    PushColors(Sunset);
+    Call(host_, nullptr);
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(PaintedColors().top, Sunset.top);
+    const std::set<std::pair<int, int>> sixEntries = TitlePixels();
+    SetBg(host_, Sunset, "stored");
+    EXPECT_EQ(TitlePixels(), sixEntries);
+}
+
+TEST_F(PluginTest, CodeOneTearsDownAndNothingElseDoes) {
+    SetBg(host_, Navy, "codes");
+    ASSERT_NE(registeredCallback, nullptr);
+    for (int code : {0, 2, -1, 0x7FFFFFFF, static_cast<int>(0x80000001)}) {
+        EXPECT_EQ(registeredCallback(code), 0u);
+        EXPECT_NE(Backdrop(), nullptr) << "code " << code;
+        EXPECT_NE(ProcOf(host_), hostProc_) << "code " << code;
+    }
+    EXPECT_EQ(registeredCallback(1), 0u);
+    EXPECT_EQ(Backdrop(), nullptr);
+    EXPECT_EQ(ProcOf(host_), hostProc_);
+
+    SetBg(host_, Sunset, "again");
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
+    EXPECT_EQ(PaintedColors().top, Sunset.top);
+}
+
+TEST_F(PluginTest, UnloadingTearsDownAndTheHostWindowStillWorks) {
+    SetBg(host_, Navy, "unload");
+    ASSERT_NE(Backdrop(), nullptr);
+    FreeLibrary(module_);
+    module_ = nullptr;
+    EXPECT_EQ(Backdrop(), nullptr);
+    EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
+    EXPECT_EQ(ProcOf(host_), hostProc_);
+
+    const int before = log_.messages;
+    SendMessageA(host_, WM_NULL, 0, 0);
+    SetWindowPos(host_, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowTextA(host_, "still mine");
+    EXPECT_GT(log_.messages, before + 2);
+    char caption[32] = "";
+    GetWindowTextA(host_, caption, sizeof caption);
+    EXPECT_STREQ(caption, "still mine");
+}
+
+TEST_F(PluginTest, MissingServicesAreSkipped) {
+    HostServices* cases[] = {nullptr, &services_};
+    services_.RegisterNotifyCallback = nullptr;
+    for (HostServices* services : cases) {
+        PushColors(Navy);
+        stack_.Push("no services");
+        for (const std::string& text : texts_) {
+            stack_.Push(text);
+        }
+        setBg_(host_, 0, 0, stack_.TopLocation(), services);
+        EXPECT_EQ(*stack_.TopLocation(), nullptr);
+        EXPECT_NE(Backdrop(), nullptr);
+    }
+    EXPECT_EQ(registrations, 0);
+}
+
+// A dialog from an in-memory template: the host window of many real hosts.
+static INT_PTR CALLBACK DialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+static HWND CreateHostDialog() {
+    struct {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title[7];
+    } dialog = {};
+    dialog.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    dialog.header.cx = 200;
+    dialog.header.cy = 120;
+    dialog.header.x = 150;
+    dialog.header.y = 100;
+    const wchar_t title[] = L"dialog";
+    for (int i = 0; i < 7; ++i) {
+        dialog.title[i] = title[i];
+    }
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialog.header, nullptr,
+                                      DialogProc, 0);
+}
+
+TEST_F(PluginTest, ADialogServesAsHostWindow) {
+    HWND dialog = CreateHostDialog();
+    ASSERT_NE(dialog, nullptr);
+    const WNDPROC dialogProc = ProcOf(dialog);
+    SetBg(dialog, Navy, "dialog host");
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), Backdrop());
+    SetWindowTextA(dialog, "dialog caption");
+    char caption[32] = "";
+    GetWindowTextA(Backdrop(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "dialog caption");
+    ShowWindow(dialog, SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(Backdrop()));
+    ShowWindow(dialog, SW_RESTORE);
+    EXPECT_TRUE(IsWindowVisible(Backdrop()));
+
+    registeredCallback(1);
+    EXPECT_EQ(Backdrop(), nullptr);
+    EXPECT_EQ(ProcOf(dialog), dialogProc);
+    DestroyWindow(dialog);
+}
