@@ -40,7 +40,7 @@ class PluginTest : public ::testing::Test {
         services_.RegisterNotifyCallback = RecordCallback;
         module_ = LoadLibraryA("Orrindel.dll");
         ASSERT_NE(module_, nullptr);
-        setBg_ = reinterpret_cast<SetBgFn>(GetProcAddress(module_, "SetBg"));
+        setBg_ = reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
         ASSERT_NE(setBg_, nullptr);
         host_ = CreateHostWindow(&log_);
         hostProc_ = ProcOf(host_);
