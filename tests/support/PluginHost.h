@@ -1,0 +1,137 @@
+// A host for the tests that drive the built Orrindel.dll: it loads the DLL, keeps
+// a GlobalAlloc parameter stack and a services record whose RegisterNotifyCallback
+// remembers the callback, and owns a host window. Its teardown unloads the DLL and
+// checks that the host window got its procedure back and no backdrop window is left.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "backdrop/Backdrop.h"
+#include "backdrop/Gradient.h"
+#include "host/Host.h"
+#include "support/HostWindow.h"
+#include "support/TestSupport.h"
+
+typedef void(__cdecl* SetBgFn)(HWND, UINT_PTR, UINT_PTR, StackEntry**, HostServices*);
+
+// The host's side of RegisterNotifyCallback: remembers what it was handed.
+inline HostNotifyCallback registeredCallback;
+inline HINSTANCE registeredModule;
+inline int registrations;
+
+inline int WINAPI RecordCallback(HINSTANCE module, HostNotifyCallback callback) {
+    registeredModule = module;
+    registeredCallback = callback;
+    ++registrations;
+    return 0;
+}
+
+struct Colors {
+    COLORREF top, bottom;
+};
+
+class PluginTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        registeredCallback = nullptr;
+        registeredModule = nullptr;
+        registrations = 0;
+        services_.RegisterNotifyCallback = RecordCallback;
+        module_ = LoadLibraryA("Orrindel.dll");
+        ASSERT_NE(module_, nullptr);
+        setBg_ = reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
+        ASSERT_NE(setBg_, nullptr);
+        host_ = CreateHostWindow(&log_);
+        hostProc_ = ProcOf(host_);
+    }
+    void TearDown() override {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+        if (IsWindow(host_)) {
+            EXPECT_EQ(ProcOf(host_), hostProc_);
+            DestroyWindow(host_);
+        }
+        PumpMessages();
+        EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 0);
+        EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
+    }
+    static WNDPROC ProcOf(HWND window) {
+        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    }
+    // Pushes the seven values as a host does (title first, top red last) and calls SetBg.
+    void SetBg(HWND window, Colors c, const char* title) {
+        PushColors(c);
+        Call(window, title);
+    }
+    void PushColors(Colors c) {
+        texts_.clear();
+        texts_.push_back(std::to_string(GetBValue(c.bottom)));
+        texts_.push_back(std::to_string(GetGValue(c.bottom)));
+        texts_.push_back(std::to_string(GetRValue(c.bottom)));
+        texts_.push_back(std::to_string(GetBValue(c.top)));
+        texts_.push_back(std::to_string(GetGValue(c.top)));
+        texts_.push_back(std::to_string(GetRValue(c.top)));
+    }
+    void Call(HWND window, const char* title) {
+        if (title != nullptr) {
+            stack_.Push(title);
+        }
+        for (const std::string& text : texts_) {
+            stack_.Push(text);
+        }
+        setBg_(window, 0, 0, stack_.TopLocation(), &services_);
+    }
+    static HWND Backdrop() {
+        return FindWindowA(BackdropClassName, nullptr);
+    }
+    // Repaints the backdrop and reads its top and bottom rows, right of the title
+    // and well away from the host window.
+    static Colors PaintedColors() {
+        HWND backdrop = Backdrop();
+        InvalidateRect(backdrop, nullptr, FALSE);
+        UpdateWindow(backdrop);
+        RECT client;
+        GetClientRect(backdrop, &client);
+        return {PixelAt(backdrop, client.right - 2, 0),
+                PixelAt(backdrop, 5, client.bottom - 1)};
+    }
+    static COLORREF BottomBand(Colors c) {
+        RECT client;
+        GetClientRect(Backdrop(), &client);
+        const int last = (client.bottom - 1) / BandHeight * BandHeight;
+        return BandColor(c.top, c.bottom, last, client.bottom);
+    }
+    // Where the title's white pixels are: two paints of one title give one set.
+    static std::set<std::pair<int, int>> TitlePixels() {
+        HWND backdrop = Backdrop();
+        InvalidateRect(backdrop, nullptr, FALSE);
+        UpdateWindow(backdrop);
+        std::set<std::pair<int, int>> white;
+        for (int y = 8; y < 56; ++y) {
+            for (int x = 10; x < 420; ++x) {
+                if (PixelAt(backdrop, x, y) == RGB(255, 255, 255)) {
+                    white.insert({x, y});
+                }
+            }
+        }
+        return white;
+    }
+
+    HMODULE module_ = nullptr;
+    SetBgFn setBg_ = nullptr;
+    HostServices services_ = {};
+    HostStack stack_;
+    std::vector<std::string> texts_;
+    HostLog log_;
+    HWND host_ = nullptr;
+    WNDPROC hostProc_ = nullptr;
+};
+
+
+inline const Colors Navy = {RGB(0, 0, 128), RGB(0, 0, 0)};
+inline const Colors Sunset = {RGB(250, 120, 30), RGB(40, 0, 90)};
