@@ -7,18 +7,18 @@
 constexpr UINT ZOrderOnly = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 
 static bool RegisterClasses() {
-    WNDCLASSEXA owner = {};
-    owner.cbSize = sizeof owner;
-    owner.lpfnWndProc = DefWindowProcA;
-    owner.hInstance = gState.moduleInstance;
-    owner.lpszClassName = OwnerClassName;
-    if (!RegisterClassExA(&owner)) {
+    // The two records differ in their name and procedure alone.
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = gState.moduleInstance;
+    wc.lpszClassName = OwnerClassName;
+    if (!RegisterClassExA(&wc)) {
         return false;
     }
-    WNDCLASSEXA backdrop = owner;
-    backdrop.lpfnWndProc = BackdropWndProc;
-    backdrop.lpszClassName = BackdropClassName;
-    if (!RegisterClassExA(&backdrop)) {
+    wc.lpfnWndProc = BackdropWndProc;
+    wc.lpszClassName = BackdropClassName;
+    if (!RegisterClassExA(&wc)) {
         UnregisterClassA(OwnerClassName, gState.moduleInstance);
         return false;
     }
@@ -61,7 +61,7 @@ static void SubclassHostWindow(HWND host) {
 
 static void RestoreHostWindow() {
     HWND host = gState.subclassedWindow;
-    if (host != nullptr && IsWindow(host)) {
+    if (IsWindow(host)) { // false for null as well
         SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gState.hostPrevProc));
     }
     gState.subclassedWindow = nullptr;
@@ -161,7 +161,7 @@ LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARA
 void TearDownBackdrop() {
     RestoreHostWindow();
     HWND backdrop = gState.backdropWindow;
-    if (backdrop != nullptr && IsWindow(backdrop)) {
+    if (IsWindow(backdrop)) {
         SendMessageA(backdrop, WM_CLOSE, 0, 0);
     }
     gState.backdropWindow = nullptr;

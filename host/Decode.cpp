@@ -42,23 +42,26 @@ static int HexDigit(char c) {
 }
 
 int ParseIntText(const char* text) {
+    // "0x" or "0X" starts hexadecimal and a '0' before an octal digit octal (neither
+    // takes a sign); anything else is decimal, with one optional '-'. A character
+    // that is no digit of the base, '8' in octal or 'a' in decimal, ends the number.
+    unsigned base = 10;
+    bool negative = false;
+    const char* p = text;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        base = 16;
+        p += 2;
+    } else if (p[0] == '0' && InRange(p[1], '0', '7')) {
+        base = 8;
+        p += 1;
+    } else if (p[0] == '-') {
+        negative = true;
+        p += 1;
+    }
     // Unsigned arithmetic wraps modulo 2^32 where signed overflow would be undefined.
     unsigned value = 0;
-    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        for (const char* p = text + 2; HexDigit(*p) >= 0; ++p) {
-            value = value * 16 + static_cast<unsigned>(HexDigit(*p));
-        }
-        return static_cast<int>(value);
-    }
-    if (text[0] == '0' && InRange(text[1], '0', '7')) {
-        for (const char* p = text + 1; InRange(*p, '0', '7'); ++p) {
-            value = value * 8 + static_cast<unsigned>(*p - '0');
-        }
-        return static_cast<int>(value);
-    }
-    const bool negative = text[0] == '-';
-    for (const char* p = negative ? text + 1 : text; InRange(*p, '0', '9'); ++p) {
-        value = value * 10 + static_cast<unsigned>(*p - '0');
+    for (int digit; (digit = HexDigit(*p)) >= 0 && static_cast<unsigned>(digit) < base; ++p) {
+        value = value * base + static_cast<unsigned>(digit);
     }
     return static_cast<int>(negative ? 0u - value : value);
 }

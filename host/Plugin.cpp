@@ -28,7 +28,7 @@ extern "C" void __cdecl SetBg(HWND hostWindow, UINT_PTR, UINT_PTR, StackEntry** 
     PopParam(gState.title, TitleSize); // an empty stack keeps the previous title
     gState.hostWindow = hostWindow;
     // New colours and title show at the backdrop's next paint.
-    if (gState.backdropWindow != nullptr && IsWindow(gState.backdropWindow)) {
+    if (IsWindow(gState.backdropWindow)) {
         return;
     }
     if (hostWindow == nullptr) {

@@ -161,3 +161,37 @@ TEST_F(PluginTest, ADialogServesAsHostWindow) {
     EXPECT_EQ(ProcOf(dialog), dialogProc);
     DestroyWindow(dialog);
 }
+
+TEST(PluginFile, CarriesItsVersionAndModuleName) {
+    char path[MAX_PATH];
+    HMODULE module = LoadLibraryA("Orrindel.dll");
+    ASSERT_NE(module, nullptr);
+    GetModuleFileNameA(module, path, sizeof path);
+    FreeLibrary(module);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    char version[32];
+    wsprintfA(version, "%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+              HIWORD(fixed->dwFileVersionLS));
+    EXPECT_STREQ(version, ORRINDEL_VERSION);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    const struct {
+        const char* key;
+        const char* expected;
+    } strings[] = {{"FileVersion", ORRINDEL_VERSION},
+                   {"OriginalFilename", "Orrindel.dll"},
+                   {"ProductName", "Orrindel"}};
+    for (const auto& s : strings) {
+        char* value = nullptr;
+        const std::string key = std::string("\\StringFileInfo\\040904B0\\") + s.key;
+        ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+            << s.key;
+        EXPECT_STREQ(value, s.expected) << s.key;
+    }
+}
