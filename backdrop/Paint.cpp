@@ -32,8 +32,8 @@ static void PaintTitle(HDC dc, HFONT font) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ShadowColor);
     HGDIOBJ previousFont = SelectObject(dc, font);
-    ExtTextOutA(dc, TitleX + ShadowOffset, TitleY + ShadowOffset, 0, nullptr, gState.title,
-                length, nullptr);
+    ExtTextOutA(dc, TitleX + ShadowOffset, TitleY + ShadowOffset, 0, nullptr, gState.title, length,
+                nullptr);
     SetTextColor(dc, TitleColor);
     ExtTextOutA(dc, TitleX, TitleY, 0, nullptr, gState.title, length, nullptr);
     SelectObject(dc, previousFont);
@@ -42,9 +42,9 @@ static void PaintTitle(HDC dc, HFONT font) {
 void PaintBackdrop(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    HFONT font = CreateFontA(TitleFontHeight, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
+    HFONT font = CreateFontA(TitleFontHeight, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
     RECT client;
     GetClientRect(window, &client);
     PaintGradient(dc, client.right, client.bottom);

@@ -97,9 +97,9 @@ void CreateBackdrop() {
     gState.ownerWindow = owner;
     gState.classesRegistered = true;
 
-    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
-                                               MAKEINTRESOURCEA(HostIconResource), IMAGE_ICON, 0,
-                                               0, LR_DEFAULTSIZE));
+    HICON icon =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(HostIconResource),
+                                      IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     if (icon != nullptr) {
         SendMessageA(backdrop, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         gState.backdropIcon = icon;

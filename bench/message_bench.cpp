@@ -50,9 +50,9 @@ int main() {
     wc.hInstance = instance;
     wc.lpszClassName = "OrrindelBenchHost";
     RegisterClassExA(&wc);
-    HWND host = CreateWindowExA(0, "OrrindelBenchHost", "bench host",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 200, 400, 300, nullptr,
-                                nullptr, instance, nullptr);
+    HWND host =
+        CreateWindowExA(0, "OrrindelBenchHost", "bench host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
+                        200, 400, 300, nullptr, nullptr, instance, nullptr);
 
     const double bare = MicrosecondsPerMessage(host);
 
@@ -71,8 +71,7 @@ int main() {
     TearDownBackdrop();
     DestroyWindow(host);
 
-    printf("host-window message cost (best of %d rounds of %d WM_MOUSEMOVE):\n", Rounds,
-           Messages);
+    printf("host-window message cost (best of %d rounds of %d WM_MOUSEMOVE):\n", Rounds, Messages);
     printf("  no backdrop:                       %9.2f us\n", bare);
     printf("  with backdrop:                     %9.2f us\n", tracked);
     printf("  SetWindowPos on every message:     %9.2f us\n", alwaysMoved);

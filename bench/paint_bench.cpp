@@ -110,8 +110,8 @@ int main() {
     lstrcpyA(gState.title, "Orrindel");
 
     printf("one full paint, median of %d rounds of %d paints:\n", Rounds, PaintsPerRound);
-    printf("  %-10s %12s %12s %12s %10s %10s\n", "client", "ours us", "(a) bare us",
-           "(b) fill us", "ours/(a)", "ours/(b)");
+    printf("  %-10s %12s %12s %12s %10s %10s\n", "client", "ours us", "(a) bare us", "(b) fill us",
+           "ours/(a)", "ours/(b)");
     const SIZE sizes[] = {{1024, 768}, {1920, 1080}};
     for (const SIZE& size : sizes) {
         // A popup has no frame: its client area is the whole window.
@@ -131,8 +131,8 @@ int main() {
         const double fill = Median(fillRounds);
         char label[16];
         wsprintfA(label, "%dx%d", static_cast<int>(size.cx), static_cast<int>(size.cy));
-        printf("  %-10s %12.1f %12.1f %12.1f %9.2fx %9.1fx\n", label, ours, bare, fill,
-               ours / bare, ours / fill);
+        printf("  %-10s %12.1f %12.1f %12.1f %9.2fx %9.1fx\n", label, ours, bare, fill, ours / bare,
+               ours / fill);
         DestroyWindow(window);
     }
     return 0;

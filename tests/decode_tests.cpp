@@ -39,20 +39,26 @@ TEST(ParseIntText, ReadsDecimalOctalAndHexadecimal) {
         {"-0", 0},
         {"5 6", 5},
         {"0x1G", 1},
-        {"0x\x81" "1", 0},
-        {"1\x80" "2", 1},  // bytes from 0x80 up are no digits
-        {"\xb1" "5", 0},  // 0xB1 - 0x80 would be '1'
+        {"0x\x81"
+         "1",
+         0},
+        {"1\x80"
+         "2",
+         1}, // bytes from 0x80 up are no digits
+        {"\xb1"
+         "5",
+         0}, // 0xB1 - 0x80 would be '1'
         {"\xff", 0},
-        {"4294967295", -1},   // 2^32 - 1 wraps
-        {"4294967296", 0},    // 2^32 wraps
+        {"4294967295", -1}, // 2^32 - 1 wraps
+        {"4294967296", 0},  // 2^32 wraps
         {"4294967338", 42},
-        {"-4294967295", 1},   // negating wraps too
+        {"-4294967295", 1}, // negating wraps too
         {"2147483648", INT_MIN},
         {"-2147483648", INT_MIN},
         {"0x100000000", 0},
         {"0xFFFFFFFF", -1},
         {"0x123456789", 0x23456789},
-        {"040000000000", 0},  // 2^32 in octal
+        {"040000000000", 0}, // 2^32 in octal
         {"037777777777", -1},
         {"99999999999999999999", 1661992959}, // 10^20 mod 2^32
     };
@@ -205,8 +211,8 @@ TEST_F(PopTest, LongTextIsCutAtTheBufferAndStillFreed) {
         int textLength;
         int bufferSize;
     } cases[] = {
-        {63, 64},         {64, 64},   {1023, 64},   {kMiB, 64},  {63, 1024},
-        {1023, 1024},     {1024, 1024}, {kMiB, 1024}, {0, 64},     {5, 1},
+        {63, 64},     {64, 64},     {1023, 64},   {kMiB, 64}, {63, 1024},
+        {1023, 1024}, {1024, 1024}, {kMiB, 1024}, {0, 64},    {5, 1},
     };
     const int baseline = CountHeapBlocks();
     for (const auto& c : cases) {

@@ -190,7 +190,8 @@ TEST(PluginFile, CarriesItsVersionAndModuleName) {
     for (const auto& s : strings) {
         char* value = nullptr;
         const std::string key = std::string("\\StringFileInfo\\040904B0\\") + s.key;
-        ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+        ASSERT_TRUE(
+            VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
             << s.key;
         EXPECT_STREQ(value, s.expected) << s.key;
     }

@@ -17,7 +17,7 @@ TEST(BandColor, FollowsTheBlendOfTopAndBottom) {
     } cases[] = {
         {RGB(255, 0, 0), RGB(0, 0, 0), 4, 100, RGB(244, 0, 0)}, // 255 * 96 / 100
         {RGB(255, 0, 0), RGB(0, 0, 0), 0, 100, RGB(255, 0, 0)},
-        {RGB(0, 0, 128), RGB(0, 0, 0), 96, 100, RGB(0, 0, 5)},   // 128 * 4 / 100
+        {RGB(0, 0, 128), RGB(0, 0, 0), 96, 100, RGB(0, 0, 5)}, // 128 * 4 / 100
         {RGB(0, 0, 0), RGB(255, 255, 255), 8, 10, RGB(204, 204, 204)},
         {RGB(10, 20, 30), RGB(10, 20, 30), 700, 768, RGB(10, 20, 30)},
         {RGB(0, 100, 200), RGB(200, 100, 0), 1, 2, RGB(100, 100, 100)},
@@ -54,8 +54,8 @@ class PaintTest : public ::testing::Test {
     // Every row of the client area has the colour of the band it belongs to.
     void ExpectBands(int width, int height) {
         for (int y = 0; y < height; ++y) {
-            const COLORREF band = BandColor(gState.topColor, gState.bottomColor,
-                                            y - y % BandHeight, height);
+            const COLORREF band =
+                BandColor(gState.topColor, gState.bottomColor, y - y % BandHeight, height);
             ASSERT_EQ(PixelAt(window_, width - 1, y), band) << "row " << y << " of " << height;
             ASSERT_EQ(PixelAt(window_, width / 2, y), band) << "row " << y << " of " << height;
         }

@@ -27,8 +27,8 @@ static DWORD RunPreview(const std::string& arguments) {
 }
 
 TEST(Preview, BadArgumentsExitWithCodeTwo) {
-    for (const char* arguments : {"--bogus", "--seconds", "--seconds 0", "--seconds x",
-                                  "1 2 3", "1 2 3 4 5 6 title extra"}) {
+    for (const char* arguments : {"--bogus", "--seconds", "--seconds 0", "--seconds x", "1 2 3",
+                                  "1 2 3 4 5 6 title extra"}) {
         EXPECT_EQ(RunPreview(arguments), 2u) << arguments;
     }
 }
@@ -50,8 +50,9 @@ static bool ReadBitmap(const char* path, Bitmap* out) {
     }
     BITMAPFILEHEADER header;
     BITMAPINFOHEADER info;
-    bool ok = fread(&header, sizeof header, 1, file) == 1 && fread(&info, sizeof info, 1, file) == 1 &&
-              header.bfType == 0x4D42 && info.biBitCount == 24;
+    bool ok = fread(&header, sizeof header, 1, file) == 1 &&
+              fread(&info, sizeof info, 1, file) == 1 && header.bfType == 0x4D42 &&
+              info.biBitCount == 24;
     if (ok) {
         out->width = info.biWidth;
         out->height = info.biHeight;

@@ -121,8 +121,8 @@ TEST_F(BackdropTest, SitsDirectlyBelowTheHostFromTheStart) {
 TEST_F(BackdropTest, AnyHostMessagePutsItBackBelowTheHost) {
     HWND backdrop = Create();
     ASSERT_NE(backdrop, nullptr);
-    HWND intruder = CreateWindowExA(0, "STATIC", "intruder", WS_POPUP | WS_VISIBLE, 10, 10, 50,
-                                    50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND intruder = CreateWindowExA(0, "STATIC", "intruder", WS_POPUP | WS_VISIBLE, 10, 10, 50, 50,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     const UINT messages[] = {WM_NULL, WM_USER + 7, WM_MOUSEMOVE, WM_GETTEXTLENGTH};
     for (UINT message : messages) {
         SetWindowPos(intruder, host_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -139,8 +139,11 @@ TEST_F(BackdropTest, HidesWhileTheHostIsMinimised) {
     const struct {
         WPARAM sizeType;
         bool visible;
-    } cases[] = {{SIZE_MINIMIZED, false}, {SIZE_RESTORED, true}, {SIZE_MINIMIZED, false},
-                 {SIZE_MAXIMIZED, true},  {SIZE_MAXSHOW, true}};
+    } cases[] = {{SIZE_MINIMIZED, false},
+                 {SIZE_RESTORED, true},
+                 {SIZE_MINIMIZED, false},
+                 {SIZE_MAXIMIZED, true},
+                 {SIZE_MAXSHOW, true}};
     for (const auto& c : cases) {
         SendMessageA(host_, WM_SIZE, c.sizeType, MAKELPARAM(100, 100));
         EXPECT_EQ(IsWindowVisible(backdrop) != 0, c.visible) << "WM_SIZE " << c.sizeType;
@@ -214,8 +217,7 @@ TEST_F(BackdropTest, TeardownWithoutABackdropTouchesNothing) {
     WNDPROC theirs = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(host_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA)));
     TearDownBackdrop();
-    EXPECT_EQ(ProcOf(host_),
-              reinterpret_cast<WNDPROC>(DefWindowProcA));
+    EXPECT_EQ(ProcOf(host_), reinterpret_cast<WNDPROC>(DefWindowProcA));
     EXPECT_TRUE(IsWindow(host_));
     SetWindowLongPtrA(host_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(theirs));
 }

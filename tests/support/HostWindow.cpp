@@ -43,11 +43,10 @@ HWND CreateHostWindow(HostLog* log, int x, int y, int width, int height) {
         return RegisterClassExA(&wc);
     }();
     EXPECT_NE(atom, 0);
-    HWND window = CreateWindowExA(0, "OrrindelTestHost", "host",
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                                      WS_MAXIMIZEBOX | WS_THICKFRAME,
-                                  x, y, width, height, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
+    HWND window = CreateWindowExA(
+        0, "OrrindelTestHost", "host",
+        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME,
+        x, y, width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     EXPECT_NE(window, nullptr);
     SetPropA(window, "HostLog", log);
     ShowWindow(window, SW_SHOW);

@@ -6,9 +6,9 @@
 #include <string>
 
 struct HostLog {
-    int messages = 0;         // every message that reached the host's own procedure
+    int messages = 0; // every message that reached the host's own procedure
     int paints = 0;
-    std::string captionSeen;  // the backdrop's caption while the host handled WM_SETTEXT
+    std::string captionSeen; // the backdrop's caption while the host handled WM_SETTEXT
 };
 
 // Creates, shows and activates a captioned host window at (x, y); its procedure

@@ -43,7 +43,8 @@ class PluginTest : public ::testing::Test {
         services_.RegisterNotifyCallback = RecordCallback;
         module_ = LoadLibraryA("Orrindel.dll");
         ASSERT_NE(module_, nullptr);
-        setBg_ = reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
+        setBg_ =
+            reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
         ASSERT_NE(setBg_, nullptr);
         host_ = CreateHostWindow(&log_);
         hostProc_ = ProcOf(host_);
@@ -97,8 +98,7 @@ class PluginTest : public ::testing::Test {
         UpdateWindow(backdrop);
         RECT client;
         GetClientRect(backdrop, &client);
-        return {PixelAt(backdrop, client.right - 2, 0),
-                PixelAt(backdrop, 5, client.bottom - 1)};
+        return {PixelAt(backdrop, client.right - 2, 0), PixelAt(backdrop, 5, client.bottom - 1)};
     }
     static COLORREF BottomBand(Colors c) {
         RECT client;
@@ -131,7 +131,6 @@ class PluginTest : public ::testing::Test {
     HWND host_ = nullptr;
     WNDPROC hostProc_ = nullptr;
 };
-
 
 inline const Colors Navy = {RGB(0, 0, 128), RGB(0, 0, 0)};
 inline const Colors Sunset = {RGB(250, 120, 30), RGB(40, 0, 90)};

@@ -23,8 +23,8 @@ HostStack::~HostStack() {
 
 StackEntry* HostStack::Push(const char* text) {
     const size_t length = strlen(text);
-    auto* entry = static_cast<StackEntry*>(
-        GlobalAlloc(GMEM_FIXED, offsetof(StackEntry, text) + length + 1));
+    auto* entry =
+        static_cast<StackEntry*>(GlobalAlloc(GMEM_FIXED, offsetof(StackEntry, text) + length + 1));
     EXPECT_NE(entry, nullptr);
     entry->next = top_;
     memcpy(entry->text, text, length + 1);
@@ -88,9 +88,9 @@ HWND CreatePaintWindow(int width, int height) {
         return RegisterClassExA(&wc);
     }();
     EXPECT_NE(atom, 0);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, "OrrindelTestPaint", "", WS_POPUP | WS_VISIBLE, 0,
-                                  0, width, height, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
+    HWND window =
+        CreateWindowExA(WS_EX_TOPMOST, "OrrindelTestPaint", "", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                        height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     EXPECT_NE(window, nullptr);
     PaintNow(window);
     return window;

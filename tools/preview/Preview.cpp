@@ -16,9 +16,8 @@ constexpr UINT_PTR CloseTimer = 1;
 constexpr UINT_PTR ShotTimer = 2;
 constexpr UINT ShotDelayMs = 1500; // lets the backdrop and the host paint first
 constexpr int TearDownCode = 1;
-constexpr char Usage[] =
-    "usage: orrindel-preview.exe [--seconds N] [--shot FILE.bmp] "
-    "[topR topG topB bottomR bottomG bottomB title]\n";
+constexpr char Usage[] = "usage: orrindel-preview.exe [--seconds N] [--shot FILE.bmp] "
+                         "[topR topG topB bottomR bottomG bottomB title]\n";
 
 struct Options {
     const char* values[7] = {"0", "0", "128", "0", "0", "0", "Orrindel"};
@@ -65,8 +64,8 @@ static bool ParseArguments(int argc, char** argv, Options* out) {
 // Pushes one entry the way a host does: its own GlobalAlloc block, next then text.
 static void Push(StackEntry** top, const char* text) {
     const size_t length = strlen(text);
-    auto* entry = static_cast<StackEntry*>(
-        GlobalAlloc(GMEM_FIXED, sizeof(StackEntry*) + length + 1));
+    auto* entry =
+        static_cast<StackEntry*>(GlobalAlloc(GMEM_FIXED, sizeof(StackEntry*) + length + 1));
     entry->next = *top;
     memcpy(entry->text, text, length + 1);
     *top = entry;
@@ -180,7 +179,9 @@ int main(int argc, char** argv) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     HWND window = CreateMainWindow(instance);
     HMODULE plugin = LoadLibraryA("Orrindel.dll");
-    auto setBg = plugin ? reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(plugin, "SetBg"))) : nullptr;
+    auto setBg =
+        plugin ? reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(plugin, "SetBg")))
+               : nullptr;
     if (window == nullptr || setBg == nullptr) {
         fprintf(stderr, "orrindel-preview: cannot %s\n",
                 window == nullptr ? "create the host window" : "load SetBg from Orrindel.dll");
