@@ -196,6 +196,10 @@ int main(int argc, char** argv) {
     services.RegisterNotifyCallback = RegisterNotifyCallback;
     setBg(window, 0, 0, &top, &services);
     SetWindowTextA(window, "Orrindel preview host");
+    // Shown once the backdrop exists, as a host does that sets up at start-up. (Wine's
+    // virtual desktop stacks its windows on screen in the order they were first
+    // shown, whatever the Z order says later: a host window shown before the
+    // backdrop would be drawn under it there.)
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
 
