@@ -51,11 +51,11 @@ static void ReleaseLeftovers() {
 static void SubclassHostWindow(HWND host) {
     // Installing ourselves over ourselves would make hostPrevProc point back at
     // BackdropWndProc, and every message would recurse forever.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC)) == BackdropWndProc) {
-        return;
+    // Either way the window is ours to serve and, at teardown, to give back.
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC)) != BackdropWndProc) {
+        gState.hostPrevProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BackdropWndProc)));
     }
-    gState.hostPrevProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BackdropWndProc)));
     gState.subclassedWindow = host;
 }
 
