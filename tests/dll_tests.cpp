@@ -106,11 +106,7 @@ TEST_F(PluginTest, MissingServicesAreSkipped) {
     services_.RegisterNotifyCallback = nullptr;
     for (HostServices* services : cases) {
         PushColors(Navy);
-        stack_.Push("no services");
-        for (const std::string& text : texts_) {
-            stack_.Push(text);
-        }
-        setBg_(host_, 0, 0, stack_.TopLocation(), services);
+        Call(host_, "no services", services);
         EXPECT_EQ(*stack_.TopLocation(), nullptr);
         EXPECT_NE(Backdrop(), nullptr);
     }

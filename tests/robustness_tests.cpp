@@ -14,12 +14,6 @@ class RobustnessTest : public PluginTest {
         SetBg(host_, Navy, "warm");
         PaintedColors();
     }
-    void PushAndCall(HWND window, const std::vector<std::string>& entries) {
-        for (const std::string& text : entries) {
-            stack_.Push(text);
-        }
-        setBg_(window, 0, 0, stack_.TopLocation(), &services_);
-    }
     bool ClassRegistered(const char* name) {
         WNDCLASSEXA wc = {};
         wc.cbSize = sizeof wc;
@@ -81,7 +75,7 @@ TEST_F(RobustnessTest, ShortStacksPopWhatThereIsAndStillCreate) {
     for (size_t count = 0; count <= 7; ++count) {
         const std::vector<std::string> entries(all.end() - static_cast<long>(count), all.end());
         const int heap = CountHeapBlocks();
-        PushAndCall(host_, entries);
+        PushAndCall(host_, entries, &services_);
         EXPECT_EQ(*stack_.TopLocation(), nullptr) << count << " entries";
         EXPECT_EQ(CountHeapBlocks(), heap) << count << " entries";
         ASSERT_NE(Backdrop(), nullptr) << count << " entries";
@@ -110,7 +104,7 @@ TEST_F(RobustnessTest, StrangeEntryTextsDecodeQuietly) {
     };
     for (const auto& c : cases) {
         const int heap = CountHeapBlocks();
-        PushAndCall(host_, std::vector<std::string>(7, c.text));
+        PushAndCall(host_, std::vector<std::string>(7, c.text), &services_);
         EXPECT_EQ(*stack_.TopLocation(), nullptr) << c.name;
         EXPECT_EQ(CountHeapBlocks(), heap) << c.name;
         ASSERT_NE(Backdrop(), nullptr) << c.name;

@@ -78,14 +78,24 @@ class PluginTest : public ::testing::Test {
         texts_.push_back(std::to_string(GetGValue(c.top)));
         texts_.push_back(std::to_string(GetRValue(c.top)));
     }
+    // The title (none when null) and then the pushed colours, and SetBg.
     void Call(HWND window, const char* title) {
+        Call(window, title, &services_);
+    }
+    void Call(HWND window, const char* title, HostServices* services) {
+        std::vector<std::string> entries;
         if (title != nullptr) {
-            stack_.Push(title);
+            entries.push_back(title);
         }
-        for (const std::string& text : texts_) {
+        entries.insert(entries.end(), texts_.begin(), texts_.end());
+        PushAndCall(window, entries, services);
+    }
+    // Pushes `entries` in order, so the last ends on top, and calls SetBg.
+    void PushAndCall(HWND window, const std::vector<std::string>& entries, HostServices* services) {
+        for (const std::string& text : entries) {
             stack_.Push(text);
         }
-        setBg_(window, 0, 0, stack_.TopLocation(), &services_);
+        setBg_(window, 0, 0, stack_.TopLocation(), services);
     }
     static HWND Backdrop() {
         return FindWindowA(BackdropClassName, nullptr);
