@@ -5,11 +5,7 @@
 #   scripts/preview.sh [--seconds N] [topR topG topB bottomR bottomG bottomB title]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build build -j "$(nproc)" --target orrindel-preview >/dev/null
+scripts/build.sh --target orrindel-preview
 export ORRINDEL_BUILD=build
 if [ -n "${DISPLAY:-}" ]; then
   export ORRINDEL_DISPLAY=$DISPLAY
