@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "backdrop/Backdrop.h"
+#include "bench/BenchWindow.h"
 #include "state/BackdropState.h"
 
 constexpr int Messages = 2000;
@@ -44,12 +45,7 @@ static double MicrosecondsPerMessage(HWND host) {
 
 int main() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "OrrindelBenchHost";
-    RegisterClassExA(&wc);
+    RegisterBenchClass("OrrindelBenchHost", HostProc);
     HWND host =
         CreateWindowExA(0, "OrrindelBenchHost", "bench host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
                         200, 400, 300, nullptr, nullptr, instance, nullptr);

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include "backdrop/Backdrop.h"
+#include "bench/BenchWindow.h"
 #include "state/BackdropState.h"
 
 constexpr int PaintsPerRound = 40;
@@ -99,12 +100,7 @@ static double Median(double* values) {
 
 int main() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = BenchProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "OrrindelPaintBench";
-    RegisterClassExA(&wc);
+    RegisterBenchClass("OrrindelPaintBench", BenchProc);
     gState.topColor = RGB(0, 0, 128);
     gState.bottomColor = RGB(0, 0, 0);
     lstrcpyA(gState.title, "Orrindel");
