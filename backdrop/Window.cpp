@@ -50,8 +50,8 @@ static void ReleaseLeftovers() {
 
 static void SubclassHostWindow(HWND host) {
     // Installing ourselves over ourselves would make hostPrevProc point back at
-    // BackdropWndProc, and every message would recurse forever.
-    // Either way the window is ours to serve and, at teardown, to give back.
+    // BackdropWndProc, and every message would recurse forever. Installed now or
+    // before, the window is ours to serve and, at teardown, to give back.
     if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC)) != BackdropWndProc) {
         gState.hostPrevProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BackdropWndProc)));
