@@ -6,8 +6,8 @@
 
 #include "state/CodeSection.h"
 
-constexpr char BackdropClassName[] IN_CODE_SECTION = "_Nb0";
-constexpr char OwnerClassName[] IN_CODE_SECTION = "_Nc0";
+constexpr TCHAR BackdropClassName[] IN_CODE_SECTION = TEXT("_Nb0");
+constexpr TCHAR OwnerClassName[] IN_CODE_SECTION = TEXT("_Nc0");
 // WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU: a title bar, but no input.
 constexpr DWORD BackdropStyle = 0x88C80000;
 static_assert(BackdropStyle == (WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU), "style bits");

@@ -5,7 +5,7 @@
 #include "state/BackdropState.h"
 
 constexpr int TitleFontHeight = 40;
-constexpr char TitleFontFace[] IN_CODE_SECTION = "TIMES NEW ROMAN";
+constexpr TCHAR TitleFontFace[] IN_CODE_SECTION = TEXT("TIMES NEW ROMAN");
 constexpr int TitleX = 16; // where the white title starts
 constexpr int TitleY = 8;
 constexpr int ShadowOffset = 4; // the black copy lies this far right and down
@@ -28,23 +28,23 @@ static void PaintGradient(HDC dc, int width, int height) {
 }
 
 static void PaintTitle(HDC dc, HFONT font) {
-    const int length = lstrlenA(gState.title);
+    const int length = lstrlen(gState.title);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ShadowColor);
     HGDIOBJ previousFont = SelectObject(dc, font);
-    ExtTextOutA(dc, TitleX + ShadowOffset, TitleY + ShadowOffset, 0, nullptr, gState.title, length,
-                nullptr);
+    ExtTextOut(dc, TitleX + ShadowOffset, TitleY + ShadowOffset, 0, nullptr, gState.title, length,
+               nullptr);
     SetTextColor(dc, TitleColor);
-    ExtTextOutA(dc, TitleX, TitleY, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, TitleX, TitleY, 0, nullptr, gState.title, length, nullptr);
     SelectObject(dc, previousFont);
 }
 
 void PaintBackdrop(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    HFONT font = CreateFontA(TitleFontHeight, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
+    HFONT font = CreateFont(TitleFontHeight, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
     RECT client;
     GetClientRect(window, &client);
     PaintGradient(dc, client.right, client.bottom);

@@ -8,26 +8,26 @@ constexpr UINT ZOrderOnly = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 
 static bool RegisterClasses() {
     // The two records differ in their name and procedure alone.
-    WNDCLASSEXA wc = {};
+    WNDCLASSEX wc = {};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = DefWindowProc;
     wc.hInstance = gState.moduleInstance;
     wc.lpszClassName = OwnerClassName;
-    if (!RegisterClassExA(&wc)) {
+    if (!RegisterClassEx(&wc)) {
         return false;
     }
     wc.lpfnWndProc = BackdropWndProc;
     wc.lpszClassName = BackdropClassName;
-    if (!RegisterClassExA(&wc)) {
-        UnregisterClassA(OwnerClassName, gState.moduleInstance);
+    if (!RegisterClassEx(&wc)) {
+        UnregisterClass(OwnerClassName, gState.moduleInstance);
         return false;
     }
     return true;
 }
 
 static void UnregisterClasses() {
-    UnregisterClassA(BackdropClassName, gState.moduleInstance);
-    UnregisterClassA(OwnerClassName, gState.moduleInstance);
+    UnregisterClass(BackdropClassName, gState.moduleInstance);
+    UnregisterClass(OwnerClassName, gState.moduleInstance);
 }
 
 // Owner, icon and classes: what a backdrop leaves once its window is gone. Called
@@ -48,21 +48,37 @@ static void ReleaseLeftovers() {
     }
 }
 
+// The host window keeps its own character set. Its procedure is swapped and called
+// through the functions of that set: replacing a Unicode window's procedure through
+// the 8-bit functions would make it an 8-bit window, and every caption it is given
+// afterwards would be squeezed through the code page.
+static WNDPROC HostProc(HWND host, bool unicode) {
+    return reinterpret_cast<WNDPROC>(unicode ? GetWindowLongPtrW(host, GWLP_WNDPROC)
+                                             : GetWindowLongPtrA(host, GWLP_WNDPROC));
+}
+
+static WNDPROC SwapHostProc(HWND host, bool unicode, WNDPROC proc) {
+    const LONG_PTR value = reinterpret_cast<LONG_PTR>(proc);
+    return reinterpret_cast<WNDPROC>(unicode ? SetWindowLongPtrW(host, GWLP_WNDPROC, value)
+                                             : SetWindowLongPtrA(host, GWLP_WNDPROC, value));
+}
+
 static void SubclassHostWindow(HWND host) {
     // Installing ourselves over ourselves would make hostPrevProc point back at
     // BackdropWndProc, and every message would recurse forever. Installed now or
     // before, the window is ours to serve and, at teardown, to give back.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC)) != BackdropWndProc) {
-        gState.hostPrevProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BackdropWndProc)));
+    const bool unicode = IsWindowUnicode(host) != FALSE;
+    if (HostProc(host, unicode) != BackdropWndProc) {
+        gState.hostPrevProc = SwapHostProc(host, unicode, BackdropWndProc);
     }
+    gState.hostUnicode = unicode;
     gState.subclassedWindow = host;
 }
 
 static void RestoreHostWindow() {
     HWND host = gState.subclassedWindow;
     if (IsWindow(host)) { // false for null as well
-        SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gState.hostPrevProc));
+        SwapHostProc(host, gState.hostUnicode, gState.hostPrevProc);
     }
     gState.subclassedWindow = nullptr;
 }
@@ -78,10 +94,10 @@ void CreateBackdrop() {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     // Without an owner the backdrop is simply unowned.
-    HWND owner = CreateWindowExA(0, OwnerClassName, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr,
-                                 gState.moduleInstance, nullptr);
-    HWND backdrop = CreateWindowExA(0, BackdropClassName, nullptr, BackdropStyle, 0, 0, width,
-                                    height, owner, nullptr, gState.moduleInstance, nullptr);
+    HWND owner = CreateWindowEx(0, OwnerClassName, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr,
+                                gState.moduleInstance, nullptr);
+    HWND backdrop = CreateWindowEx(0, BackdropClassName, nullptr, BackdropStyle, 0, 0, width,
+                                   height, owner, nullptr, gState.moduleInstance, nullptr);
     if (backdrop == nullptr) {
         if (owner != nullptr) {
             DestroyWindow(owner);
@@ -98,10 +114,10 @@ void CreateBackdrop() {
     gState.classesRegistered = true;
 
     HICON icon =
-        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(HostIconResource),
-                                      IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+        static_cast<HICON>(LoadImage(GetModuleHandle(nullptr), MAKEINTRESOURCE(HostIconResource),
+                                     IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     if (icon != nullptr) {
-        SendMessageA(backdrop, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SendMessage(backdrop, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         gState.backdropIcon = icon;
     }
     SubclassHostWindow(host);
@@ -125,12 +141,18 @@ static LRESULT OnHostMessage(HWND host, UINT message, WPARAM wParam, LPARAM lPar
             ShowWindow(backdrop, wParam == SIZE_MINIMIZED ? SW_HIDE : SW_SHOW);
         }
         KeepBelow(host, backdrop);
-        // The backdrop's caption changes before the host's own procedure sees the text.
+        // The backdrop's caption changes before the host's own procedure sees the
+        // text, which comes in the host window's character set.
         if (message == WM_SETTEXT) {
-            SetWindowTextA(backdrop, reinterpret_cast<LPCSTR>(lParam));
+            if (gState.hostUnicode) {
+                SetWindowTextW(backdrop, reinterpret_cast<LPCWSTR>(lParam));
+            } else {
+                SetWindowTextA(backdrop, reinterpret_cast<LPCSTR>(lParam));
+            }
         }
     }
-    return CallWindowProcA(gState.hostPrevProc, host, message, wParam, lParam);
+    return gState.hostUnicode ? CallWindowProcW(gState.hostPrevProc, host, message, wParam, lParam)
+                              : CallWindowProcA(gState.hostPrevProc, host, message, wParam, lParam);
 }
 
 // The backdrop is going, by our teardown or because someone else destroyed it
@@ -155,14 +177,14 @@ LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARA
         OnBackdropDestroyed(window);
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProc(window, message, wParam, lParam);
 }
 
 void TearDownBackdrop() {
     RestoreHostWindow();
     HWND backdrop = gState.backdropWindow;
     if (IsWindow(backdrop)) {
-        SendMessageA(backdrop, WM_CLOSE, 0, 0);
+        SendMessage(backdrop, WM_CLOSE, 0, 0);
     }
     gState.backdropWindow = nullptr;
     ReleaseLeftovers();

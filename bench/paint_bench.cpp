@@ -19,9 +19,9 @@ static Painter painter;
 static void PaintBareCalls(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    HFONT font = CreateFontA(40, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "TIMES NEW ROMAN");
+    HFONT font = CreateFont(40, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, TEXT("TIMES NEW ROMAN"));
     RECT client;
     GetClientRect(window, &client);
     for (int y = 0; y < client.bottom; y += 4) {
@@ -33,11 +33,11 @@ static void PaintBareCalls(HWND window) {
     }
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ previous = SelectObject(dc, font);
-    const int length = lstrlenA(gState.title);
+    const int length = lstrlen(gState.title);
     SetTextColor(dc, RGB(0, 0, 0));
-    ExtTextOutA(dc, 20, 12, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, 20, 12, 0, nullptr, gState.title, length, nullptr);
     SetTextColor(dc, RGB(255, 255, 255));
-    ExtTextOutA(dc, 16, 8, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, 16, 8, 0, nullptr, gState.title, length, nullptr);
     SelectObject(dc, previous);
     DeleteObject(font);
     EndPaint(window, &ps);
@@ -103,7 +103,7 @@ int main() {
     RegisterBenchClass("OrrindelPaintBench", BenchProc);
     gState.topColor = RGB(0, 0, 128);
     gState.bottomColor = RGB(0, 0, 0);
-    lstrcpyA(gState.title, "Orrindel");
+    lstrcpy(gState.title, TEXT("Orrindel"));
 
     printf("one full paint, median of %d rounds of %d paints:\n", Rounds, PaintsPerRound);
     printf("  %-10s %12s %12s %12s %10s %10s\n", "client", "ours us", "(a) bare us", "(b) fill us",

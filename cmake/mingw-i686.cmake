@@ -1,15 +1,5 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64 (posix thread model,
-# which GoogleTest needs). Test programs run through Wine via the emulator.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows: the x86-8bit and x86-utf16 flavours.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+set(ORRINDEL_MINGW i686-w64-mingw32)
+set(ORRINDEL_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -3,7 +3,7 @@
 #include "host/Host.h"
 #include "state/BackdropState.h"
 
-int PopParam(char* dest, int destSize) {
+int PopParam(TCHAR* dest, int destSize) {
     StackEntry** top = gState.stackTop;
     if (top == nullptr || *top == nullptr) {
         return 1;
@@ -23,12 +23,14 @@ int PopParam(char* dest, int destSize) {
     return 0;
 }
 
-static bool InRange(char c, char low, char high) {
+// Whole characters are compared: in the 8-bit flavour bytes from 0x80 up are
+// negative, in the UTF-16 flavour a character above 0xFF is never cut to its low byte.
+static bool InRange(TCHAR c, TCHAR low, TCHAR high) {
     return c >= low && c <= high;
 }
 
 // Value of a hexadecimal digit, or -1 for any other character.
-static int HexDigit(char c) {
+static int HexDigit(TCHAR c) {
     if (InRange(c, '0', '9')) {
         return c - '0';
     }
@@ -41,13 +43,13 @@ static int HexDigit(char c) {
     return -1;
 }
 
-int ParseIntText(const char* text) {
+int ParseIntText(const TCHAR* text) {
     // "0x" or "0X" starts hexadecimal and a '0' before an octal digit octal (neither
     // takes a sign); anything else is decimal, with one optional '-'. A character
     // that is no digit of the base, '8' in octal or 'a' in decimal, ends the number.
     unsigned base = 10;
     bool negative = false;
-    const char* p = text;
+    const TCHAR* p = text;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
         base = 16;
         p += 2;
@@ -68,9 +70,9 @@ int ParseIntText(const char* text) {
 
 static BYTE PopComponent() {
     // A component whose entry is missing must read as 0, not as what the slot held.
-    char slot[ComponentSlotSize];
+    TCHAR slot[ComponentSlotSize];
     slot[0] = '\0';
-    PopParam(slot, sizeof slot);
+    PopParam(slot, ComponentSlotSize);
     return static_cast<BYTE>(ParseIntText(slot));
 }
 

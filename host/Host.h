@@ -1,6 +1,6 @@
 // The host boundary: the records a host hands to the plug-in and the decoding of
-// its parameter stack into texts and colours. Everything here runs on the thread
-// that calls SetBg; nothing is shared beyond BackdropState.
+// its parameter stack into texts and colours. Texts are the flavour's characters:
+// 8-bit, or UTF-16 where UNICODE is defined.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 // GlobalAlloc. The text runs from directly behind `next` to the end of the block.
 struct StackEntry {
     StackEntry* next;
-    char text[1];
+    TCHAR text[1];
 };
 
 // How a host is told where to call us back; the callback gets the host's code.
@@ -24,21 +24,35 @@ struct HostServices {
     RegisterNotifyCallbackFn RegisterNotifyCallback;
 };
 
-static_assert(offsetof(StackEntry, text) == sizeof(void*), "text starts right behind next");
-static_assert(offsetof(HostServices, RegisterNotifyCallback) == 3 * sizeof(void*),
+// The byte offsets every host of the flavour relies on.
+#ifdef _WIN64
+constexpr size_t HostTextOffset = 8;
+constexpr size_t HostRegisterOffset = 24;
+#else
+constexpr size_t HostTextOffset = 4;
+constexpr size_t HostRegisterOffset = 12;
+#endif
+static_assert(offsetof(StackEntry, text) == HostTextOffset, "text starts right behind next");
+static_assert(offsetof(HostServices, RegisterNotifyCallback) == HostRegisterOffset,
               "RegisterNotifyCallback is the fourth pointer-sized field");
+#ifdef UNICODE
+static_assert(sizeof(TCHAR) == 2, "UTF-16 texts");
+#else
+static_assert(sizeof(TCHAR) == 1, "8-bit texts");
+#endif
 
 // Size of one colour component's text slot: 63 characters and the NUL.
 constexpr int ComponentSlotSize = 64;
 
-// Pops the top entry into dest (at most destSize - 1 bytes, always NUL-terminated;
-// longer text is cut) and frees it. A null dest discards the entry. Returns 0 when
-// an entry was popped, 1 when the stack (or its top location) was empty.
-int PopParam(char* dest, int destSize);
+// Pops the top entry into dest (at most destSize - 1 characters, always
+// NUL-terminated; longer text is cut) and frees it. A null dest discards the entry.
+// Returns 0 when an entry was popped, 1 when the stack (or its top location) was empty.
+int PopParam(TCHAR* dest, int destSize);
 
 // Reads an integer text: "0x"/"0X" hexadecimal, a leading '0' octal, otherwise
-// decimal with an optional '-'. No white space or '+'; wraps modulo 2^32.
-int ParseIntText(const char* text);
+// decimal with an optional '-'. No white space or '+'; wraps modulo 2^32. Only the
+// ASCII digits count: any other character, whatever its low byte, ends the number.
+int ParseIntText(const TCHAR* text);
 
 // Pops red, green and blue (in that order) and returns them as a COLORREF, each
 // component taken modulo 256. A component the stack ran out for reads as 0.

@@ -6,11 +6,11 @@
 
 struct StackEntry;
 
-constexpr int TitleSize = 1024; // 1023 characters and the NUL
+constexpr int TitleSize = 1024; // characters: 1023 and the NUL
 
 struct BackdropState {
     StackEntry** stackTop; // the host's stack-top location; the host owns it
-    char title[TitleSize];
+    TCHAR title[TitleSize];
     COLORREF topColor;
     COLORREF bottomColor;
     HINSTANCE moduleInstance;
@@ -18,6 +18,7 @@ struct BackdropState {
     WNDPROC hostPrevProc;  // subclassedWindow's procedure before BackdropWndProc
     HWND backdropWindow;   // null when there is no backdrop
     HWND subclassedWindow; // the window that holds BackdropWndProc, null when none does
+    bool hostUnicode;      // subclassedWindow's character set, which we keep to
     HWND ownerWindow;      // hidden owner of the backdrop
     HICON backdropIcon;    // the backdrop's small icon: we loaded it, we destroy it
     bool classesRegistered;

@@ -1,23 +1,39 @@
 #!/usr/bin/env bash
-# Inspects the built Orrindel.dll as a host's loader would see it: the export
-# table (SetBg alone, ordinal 1, module name Orrindel.dll), the import table
-# (KERNEL32, USER32 and GDI32 only: no runtime) and the size budget.
+# Inspects a built Orrindel.dll as a host's loader would see it:
+#   tests/check_dll.sh path/to/Orrindel.dll x86-8bit|x86-utf16|x64-utf16
+# The machine type, an entry point that is set, the export table (SetBg alone,
+# ordinal 1, module name Orrindel.dll), the import table (KERNEL32, USER32 and GDI32
+# only: no runtime) and the size ceiling of the flavour.
 set -uo pipefail
 dll=$1
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
-budget=6144
+flavour=$2
+objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
+case $flavour in
+  x86-8bit | x86-utf16) format=pei-i386 machine=0x014c ceiling=7168 ;;
+  x64-utf16) format=pei-x86-64 machine=0x8664 ceiling=8192 ;;
+  *)
+    echo "FAILED: unknown flavour '$flavour'"
+    exit 1
+    ;;
+esac
 failed=0
 check() { # description, actual, expected
   if [ "$2" == "$3" ]; then
-    echo "ok: $1"
+    echo "ok: $flavour: $1"
   else
-    echo "FAILED: $1: got '$2', expected '$3'"
+    echo "FAILED: $flavour: $1: got '$2', expected '$3'"
     failed=1
   fi
 }
 dump=$("$objdump" -p "$dll") || { echo "FAILED: cannot read $dll"; exit 1; }
 
-check "file format" "$(echo "$dump" | grep -o 'file format pei-i386')" "file format pei-i386"
+# The PE header starts where the 32-bit value at 0x3C says; its machine field
+# follows the 4-byte signature.
+pe=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
+check "machine type" "$(printf '0x%04x' "$(od -An -tu2 -j$((pe + 4)) -N2 "$dll" | tr -d ' ')")" "$machine"
+check "file format" "$(echo "$dump" | grep -o "file format $format\$")" "file format $format"
+entry=$(echo "$dump" | awk '/^AddressOfEntryPoint/ {print $2}')
+check "entry point set" "$([ -n "$entry" ] && [ $((16#$entry)) -ne 0 ] && echo set || echo "'$entry'")" "set"
 check "module name" "$(echo "$dump" | awk '/^Name[ \t]/ {print $3}')" "Orrindel.dll"
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' | awk '{print $NF}' | paste -sd, -)
 check "exported names" "$exports" "SetBg"
@@ -26,10 +42,10 @@ check "export count" "$(echo "$dump" | grep -cE '^\s+\[ *[0-9]+\] \+base\[')" "1
 imports=$(echo "$dump" | awk '/DLL Name:/ {print toupper($3)}' | sort | paste -sd, -)
 check "imported modules" "$imports" "GDI32.DLL,KERNEL32.DLL,USER32.DLL"
 size=$(stat -c %s "$dll")
-if [ "$size" -le "$budget" ]; then
-  echo "ok: size $size bytes (budget $budget)"
+if [ "$size" -le "$ceiling" ]; then
+  echo "ok: $flavour: size $size bytes (ceiling $ceiling)"
 else
-  echo "FAILED: size $size bytes exceeds the budget of $budget"
+  echo "FAILED: $flavour: size $size bytes exceeds the ceiling of $ceiling"
   failed=1
 fi
 exit $failed

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "host/Host.h"
@@ -11,61 +12,91 @@
 #include "support/TestSupport.h"
 
 struct IntCase {
-    const char* text;
+    const TCHAR* text;
     int expected;
 };
 
+static void ExpectParses(const IntCase* begin, const IntCase* end) {
+    for (const IntCase* c = begin; c != end; ++c) {
+        EXPECT_EQ(ParseIntText(c->text), c->expected) << "text \"" << c->text << "\"";
+    }
+}
+
 TEST(ParseIntText, ReadsDecimalOctalAndHexadecimal) {
     const IntCase cases[] = {
-        {"42", 42},
-        {"-42", -42},
-        {"300", 300},
-        {"0x1F", 31},
-        {"0XfF", 255},
-        {"0xAbCd", 0xABCD},
-        {"010", 8},
-        {"0777", 511},
-        {"08", 8},
-        {"0129", 10}, // octal 012, stops at '9'
-        {"12a5", 12},
-        {"-0x10", 0},
-        {"+5", 0},
-        {" 5", 0},
-        {"", 0},
-        {"-", 0},
-        {"0x", 0},
-        {"0xg", 0},
-        {"0", 0},
-        {"-0", 0},
-        {"5 6", 5},
-        {"0x1G", 1},
+        {TEXT("42"), 42},
+        {TEXT("-42"), -42},
+        {TEXT("300"), 300},
+        {TEXT("0x1F"), 31},
+        {TEXT("0XfF"), 255},
+        {TEXT("0xAbCd"), 0xABCD},
+        {TEXT("010"), 8},
+        {TEXT("0777"), 511},
+        {TEXT("08"), 8},
+        {TEXT("0129"), 10}, // octal 012, stops at '9'
+        {TEXT("12a5"), 12},
+        {TEXT("-0x10"), 0},
+        {TEXT("+5"), 0},
+        {TEXT(" 5"), 0},
+        {TEXT(""), 0},
+        {TEXT("-"), 0},
+        {TEXT("0x"), 0},
+        {TEXT("0xg"), 0},
+        {TEXT("0"), 0},
+        {TEXT("-0"), 0},
+        {TEXT("5 6"), 5},
+        {TEXT("0x1G"), 1},
+        {TEXT("4294967295"), -1}, // 2^32 - 1 wraps
+        {TEXT("4294967296"), 0},  // 2^32 wraps
+        {TEXT("4294967338"), 42},
+        {TEXT("-4294967295"), 1}, // negating wraps too
+        {TEXT("2147483648"), INT_MIN},
+        {TEXT("-2147483648"), INT_MIN},
+        {TEXT("0x100000000"), 0},
+        {TEXT("0xFFFFFFFF"), -1},
+        {TEXT("0x123456789"), 0x23456789},
+        {TEXT("040000000000"), 0}, // 2^32 in octal
+        {TEXT("037777777777"), -1},
+        {TEXT("99999999999999999999"), 1661992959}, // 10^20 mod 2^32
+    };
+    ExpectParses(std::begin(cases), std::end(cases));
+}
+
+#ifdef UNICODE
+TEST(ParseIntText, CharactersWhoseLowByteIsADigitEndTheNumber) {
+    // Each would read as a digit, a sign or a base prefix if it were cut to 8 bits.
+    const IntCase cases[] = {
+        {L"\u0131", 0},    // low byte '1'
+        {L"1\u0131", 1},   // and after a digit
+        {L"7\u0138", 7},   // low byte '8'
+        {L"\uFF11", 0},    // FULLWIDTH DIGIT ONE is no ASCII digit
+        {L"\u0661", 0},    // ARABIC-INDIC DIGIT ONE, low byte 'a'
+        {L"0x\u0661", 0},  // not the hexadecimal digit a
+        {L"0x1\u0646", 1}, // low byte 'F'
+        {L"0\u01781F", 0}, // low byte 'x': no hexadecimal prefix, so decimal 0
+        {L"0\u0137", 0},   // low byte '7': no octal digit
+        {L"\u012D5", 0},   // low byte '-': no sign
+        {L"\u3042", 0},
+    };
+    ExpectParses(std::begin(cases), std::end(cases));
+}
+#else
+TEST(ParseIntText, BytesFrom0x80UpAreNoDigits) {
+    const IntCase cases[] = {
         {"0x\x81"
          "1",
          0},
         {"1\x80"
          "2",
-         1}, // bytes from 0x80 up are no digits
+         1},
         {"\xb1"
          "5",
          0}, // 0xB1 - 0x80 would be '1'
         {"\xff", 0},
-        {"4294967295", -1}, // 2^32 - 1 wraps
-        {"4294967296", 0},  // 2^32 wraps
-        {"4294967338", 42},
-        {"-4294967295", 1}, // negating wraps too
-        {"2147483648", INT_MIN},
-        {"-2147483648", INT_MIN},
-        {"0x100000000", 0},
-        {"0xFFFFFFFF", -1},
-        {"0x123456789", 0x23456789},
-        {"040000000000", 0}, // 2^32 in octal
-        {"037777777777", -1},
-        {"99999999999999999999", 1661992959}, // 10^20 mod 2^32
     };
-    for (const IntCase& c : cases) {
-        EXPECT_EQ(ParseIntText(c.text), c.expected) << "text \"" << c.text << "\"";
-    }
+    ExpectParses(std::begin(cases), std::end(cases));
 }
+#endif
 
 class PopTest : public ::testing::Test {
   protected:
@@ -81,87 +112,87 @@ class PopTest : public ::testing::Test {
 };
 
 TEST_F(PopTest, PopsTopFirstAndMovesTheStackTopDown) {
-    stack_.Push("bottom");
-    StackEntry* middle = stack_.Push("middle");
-    stack_.Push("top");
-    char text[64] = "untouched";
+    stack_.Push(TEXT("bottom"));
+    StackEntry* middle = stack_.Push(TEXT("middle"));
+    stack_.Push(TEXT("top"));
+    TCHAR text[64] = TEXT("untouched");
 
-    ASSERT_EQ(PopParam(text, sizeof text), 0);
-    EXPECT_STREQ(text, "top");
+    ASSERT_EQ(PopParam(text, 64), 0);
+    EXPECT_STREQ(text, TEXT("top"));
     EXPECT_EQ(*stack_.TopLocation(), middle);
 
-    ASSERT_EQ(PopParam(text, sizeof text), 0);
-    EXPECT_STREQ(text, "middle");
-    ASSERT_EQ(PopParam(text, sizeof text), 0);
-    EXPECT_STREQ(text, "bottom");
+    ASSERT_EQ(PopParam(text, 64), 0);
+    EXPECT_STREQ(text, TEXT("middle"));
+    ASSERT_EQ(PopParam(text, 64), 0);
+    EXPECT_STREQ(text, TEXT("bottom"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
 
-    strcpy(text, "kept");
-    EXPECT_EQ(PopParam(text, sizeof text), 1);
-    EXPECT_STREQ(text, "kept");
+    lstrcpy(text, TEXT("kept"));
+    EXPECT_EQ(PopParam(text, 64), 1);
+    EXPECT_STREQ(text, TEXT("kept"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
 }
 
 TEST_F(PopTest, NullStackTopLocationPopsNothing) {
     gState.stackTop = nullptr;
-    char text[8] = "kept";
-    EXPECT_EQ(PopParam(text, sizeof text), 1);
-    EXPECT_STREQ(text, "kept");
+    TCHAR text[8] = TEXT("kept");
+    EXPECT_EQ(PopParam(text, 8), 1);
+    EXPECT_STREQ(text, TEXT("kept"));
     EXPECT_EQ(PopColor(), RGB(0, 0, 0));
 }
 
 TEST_F(PopTest, NullDestinationDiscardsTheEntry) {
-    StackEntry* below = stack_.Push("below");
-    stack_.Push("discarded");
+    StackEntry* below = stack_.Push(TEXT("below"));
+    stack_.Push(TEXT("discarded"));
     EXPECT_EQ(PopParam(nullptr, 0), 0);
     EXPECT_EQ(*stack_.TopLocation(), below);
-    EXPECT_STREQ(below->text, "below");
+    EXPECT_STREQ(below->text, TEXT("below"));
 }
 
 TEST_F(PopTest, PoppedEntriesAreFreedAndTheRestLeftAlone) {
     // Warm the heap up so the baseline holds only what this test allocates.
-    stack_.Push("warm-up");
+    stack_.Push(TEXT("warm-up"));
     PopParam(nullptr, 0);
     const int baseline = CountHeapBlocks();
 
-    StackEntry* kept = stack_.Push("kept by the host");
+    StackEntry* kept = stack_.Push(TEXT("kept by the host"));
     for (int i = 0; i < 1000; ++i) {
-        stack_.Push(std::to_string(i));
+        stack_.Push(NumberText(i));
     }
     EXPECT_EQ(CountHeapBlocks(), baseline + 1001);
 
-    char text[64];
+    TCHAR text[64];
     for (int i = 999; i >= 0; --i) {
-        ASSERT_EQ(PopParam(i % 2 ? text : nullptr, sizeof text), 0);
+        ASSERT_EQ(PopParam(i % 2 ? text : nullptr, 64), 0);
         if (i % 2) {
-            EXPECT_EQ(std::string(text), std::to_string(i));
+            EXPECT_EQ(tstring(text), NumberText(i));
         }
     }
     EXPECT_EQ(CountHeapBlocks(), baseline + 1);
     EXPECT_EQ(*stack_.TopLocation(), kept);
-    EXPECT_STREQ(kept->text, "kept by the host");
+    EXPECT_STREQ(kept->text, TEXT("kept by the host"));
     EXPECT_EQ(kept->next, nullptr);
 }
 
 TEST_F(PopTest, PopColorTakesRedGreenBlueInPoppingOrder) {
     // A host pushes blue first so that red ends on top.
-    stack_.Push("0");
-    stack_.Push("128");
-    stack_.Push("255");
+    stack_.Push(TEXT("0"));
+    stack_.Push(TEXT("128"));
+    stack_.Push(TEXT("255"));
     EXPECT_EQ(PopColor(), RGB(255, 128, 0));
     EXPECT_EQ(stack_.Depth(), 0);
 }
 
 TEST_F(PopTest, PopColorKeepsTheLowEightBitsOfEachComponent) {
     const struct {
-        const char* red;
-        const char* green;
-        const char* blue;
+        const TCHAR* red;
+        const TCHAR* green;
+        const TCHAR* blue;
         COLORREF expected;
     } cases[] = {
-        {"256", "300", "-1", RGB(0, 44, 255)},
-        {"0x1FF", "0377", "-256", RGB(255, 255, 0)},
-        {"navy", "", "0x80", RGB(0, 0, 128)},
+        {TEXT("256"), TEXT("300"), TEXT("-1"), RGB(0, 44, 255)},
+        {TEXT("0x1FF"), TEXT("0377"), TEXT("-256"), RGB(255, 255, 0)},
+        {TEXT("navy"), TEXT(""), TEXT("0x80"), RGB(0, 0, 128)},
     };
     for (const auto& c : cases) {
         stack_.Push(c.blue);
@@ -172,37 +203,38 @@ TEST_F(PopTest, PopColorKeepsTheLowEightBitsOfEachComponent) {
 }
 
 TEST_F(PopTest, ComponentsTheStackRanOutForReadAsZero) {
-    stack_.Push("77");
-    stack_.Push("200");
+    stack_.Push(TEXT("77"));
+    stack_.Push(TEXT("200"));
     EXPECT_EQ(PopColor(), RGB(200, 77, 0));
     EXPECT_EQ(PopColor(), RGB(0, 0, 0));
 }
 
-// A buffer of `size` bytes that ends exactly where an inaccessible page begins,
-// so a write one byte past it faults.
+// A buffer of `size` characters that ends exactly where an inaccessible page
+// begins, so a write one character past it faults.
 class GuardedBuffer {
   public:
     explicit GuardedBuffer(int size) {
         SYSTEM_INFO info;
         GetSystemInfo(&info);
         const DWORD page = info.dwPageSize;
-        const DWORD span = (static_cast<DWORD>(size) + page - 1) / page * page;
+        const DWORD bytes = static_cast<DWORD>(size) * sizeof(TCHAR);
+        const DWORD span = (bytes + page - 1) / page * page;
         base_ = static_cast<char*>(
             VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD old;
         VirtualProtect(base_ + span, page, PAGE_NOACCESS, &old);
-        data_ = base_ + span - size;
+        data_ = reinterpret_cast<TCHAR*>(base_ + span - bytes);
     }
     ~GuardedBuffer() {
         VirtualFree(base_, 0, MEM_RELEASE);
     }
-    char* data() {
+    TCHAR* data() {
         return data_;
     }
 
   private:
     char* base_;
-    char* data_;
+    TCHAR* data_;
 };
 
 TEST_F(PopTest, LongTextIsCutAtTheBufferAndStillFreed) {
@@ -216,18 +248,23 @@ TEST_F(PopTest, LongTextIsCutAtTheBufferAndStillFreed) {
     };
     const int baseline = CountHeapBlocks();
     for (const auto& c : cases) {
-        std::string text(static_cast<size_t>(c.textLength), 'a');
+        tstring text(static_cast<size_t>(c.textLength), 'a');
         for (int i = 0; i < c.textLength; ++i) {
+#ifdef UNICODE
+            // Cyrillic between the Latin letters: the cut counts characters.
+            text[static_cast<size_t>(i)] = i % 2 ? L'\u0410' + i % 32 : L'a' + i % 26;
+#else
             text[static_cast<size_t>(i)] = static_cast<char>('a' + i % 26);
+#endif
         }
-        StackEntry* below = stack_.Push("below");
+        StackEntry* below = stack_.Push(TEXT("below"));
         stack_.Push(text);
         GuardedBuffer buffer(c.bufferSize);
 
         ASSERT_EQ(PopParam(buffer.data(), c.bufferSize), 0);
         const size_t kept = std::min(text.size(), static_cast<size_t>(c.bufferSize - 1));
-        EXPECT_EQ(std::string(buffer.data()), text.substr(0, kept))
-            << c.textLength << " bytes into " << c.bufferSize;
+        EXPECT_EQ(tstring(buffer.data()), text.substr(0, kept))
+            << c.textLength << " characters into " << c.bufferSize;
         EXPECT_EQ(*stack_.TopLocation(), below);
         PopParam(nullptr, 0);
     }

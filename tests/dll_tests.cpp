@@ -4,12 +4,12 @@
 #include "support/PluginHost.h"
 
 TEST_F(PluginTest, FirstCallCreatesTheBackdropFromThePoppedValues) {
-    StackEntry* hostsOwn = stack_.Push("the host's own entry");
+    StackEntry* hostsOwn = stack_.Push(TEXT("the host's own entry"));
     const int heapBefore = CountHeapBlocks();
-    SetBg(host_, Sunset, "Orrindel");
+    SetBg(host_, Sunset, TEXT("Orrindel"));
 
     EXPECT_EQ(*stack_.TopLocation(), hostsOwn); // seven popped, the rest untouched
-    EXPECT_STREQ(hostsOwn->text, "the host's own entry");
+    EXPECT_STREQ(hostsOwn->text, TEXT("the host's own entry"));
     EXPECT_LE(CountHeapBlocks(), heapBefore); // and the seven freed
     ASSERT_NE(Backdrop(), nullptr);
     EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
@@ -22,24 +22,24 @@ TEST_F(PluginTest, FirstCallCreatesTheBackdropFromThePoppedValues) {
     EXPECT_EQ(registrations, 1);
     EXPECT_EQ(registeredModule, module_);
     EXPECT_NE(registeredCallback, nullptr);
-    WNDCLASSEXA wc = {};
+    WNDCLASSEX wc = {};
     wc.cbSize = sizeof wc;
-    EXPECT_TRUE(GetClassInfoExA(module_, BackdropClassName, &wc)); // under the DLL's instance
+    EXPECT_TRUE(GetClassInfoEx(module_, BackdropClassName, &wc)); // under the DLL's instance
 }
 
 TEST_F(PluginTest, LaterCallsChangeColoursAndTitleButCreateNothing) {
-    SetBg(host_, Navy, "first");
+    SetBg(host_, Navy, TEXT("first"));
     HWND backdrop = Backdrop();
     const WNDPROC subclassed = ProcOf(host_);
     const std::set<std::pair<int, int>> firstTitle = TitlePixels();
 
-    SetBg(host_, Sunset, "second title");
+    SetBg(host_, Sunset, TEXT("second title"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
     EXPECT_EQ(Backdrop(), backdrop);
     EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
     EXPECT_EQ(ProcOf(host_), subclassed);
     const int before = log_.messages;
-    SendMessageA(host_, WM_NULL, 0, 0);
+    SendMessage(host_, WM_NULL, 0, 0);
     EXPECT_EQ(log_.messages, before + 1); // subclassed once, not twice
     const Colors painted = PaintedColors();
     EXPECT_EQ(painted.top, Sunset.top);
@@ -49,7 +49,7 @@ TEST_F(PluginTest, LaterCallsChangeColoursAndTitleButCreateNothing) {
 }
 
 TEST_F(PluginTest, NullWindowStoresValuesForALaterCall) {
-    SetBg(nullptr, Navy, "stored");
+    SetBg(nullptr, Navy, TEXT("stored"));
     EXPECT_EQ(Backdrop(), nullptr);
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
     EXPECT_EQ(registrations, 1);
@@ -60,12 +60,12 @@ TEST_F(PluginTest, NullWindowStoresValuesForALaterCall) {
     ASSERT_NE(Backdrop(), nullptr);
     EXPECT_EQ(PaintedColors().top, Sunset.top);
     const std::set<std::pair<int, int>> sixEntries = TitlePixels();
-    SetBg(host_, Sunset, "stored");
+    SetBg(host_, Sunset, TEXT("stored"));
     EXPECT_EQ(TitlePixels(), sixEntries);
 }
 
 TEST_F(PluginTest, CodeOneTearsDownAndNothingElseDoes) {
-    SetBg(host_, Navy, "codes");
+    SetBg(host_, Navy, TEXT("codes"));
     ASSERT_NE(registeredCallback, nullptr);
     for (int code : {0, 2, -1, 0x7FFFFFFF, static_cast<int>(0x80000001)}) {
         EXPECT_EQ(registeredCallback(code), 0u);
@@ -76,14 +76,14 @@ TEST_F(PluginTest, CodeOneTearsDownAndNothingElseDoes) {
     EXPECT_EQ(Backdrop(), nullptr);
     EXPECT_EQ(ProcOf(host_), hostProc_);
 
-    SetBg(host_, Sunset, "again");
+    SetBg(host_, Sunset, TEXT("again"));
     ASSERT_NE(Backdrop(), nullptr);
     EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
     EXPECT_EQ(PaintedColors().top, Sunset.top);
 }
 
 TEST_F(PluginTest, UnloadingTearsDownAndTheHostWindowStillWorks) {
-    SetBg(host_, Navy, "unload");
+    SetBg(host_, Navy, TEXT("unload"));
     ASSERT_NE(Backdrop(), nullptr);
     FreeLibrary(module_);
     module_ = nullptr;
@@ -92,13 +92,13 @@ TEST_F(PluginTest, UnloadingTearsDownAndTheHostWindowStillWorks) {
     EXPECT_EQ(ProcOf(host_), hostProc_);
 
     const int before = log_.messages;
-    SendMessageA(host_, WM_NULL, 0, 0);
+    SendMessage(host_, WM_NULL, 0, 0);
     SetWindowPos(host_, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowTextA(host_, "still mine");
+    SetWindowText(host_, TEXT("still mine"));
     EXPECT_GT(log_.messages, before + 2);
-    char caption[32] = "";
-    GetWindowTextA(host_, caption, sizeof caption);
-    EXPECT_STREQ(caption, "still mine");
+    TCHAR caption[32] = TEXT("");
+    GetWindowText(host_, caption, 32);
+    EXPECT_STREQ(caption, TEXT("still mine"));
 }
 
 TEST_F(PluginTest, MissingServicesAreSkipped) {
@@ -106,11 +106,127 @@ TEST_F(PluginTest, MissingServicesAreSkipped) {
     services_.RegisterNotifyCallback = nullptr;
     for (HostServices* services : cases) {
         PushColors(Navy);
-        Call(host_, "no services", services);
+        Call(host_, TEXT("no services"), services);
         EXPECT_EQ(*stack_.TopLocation(), nullptr);
         EXPECT_NE(Backdrop(), nullptr);
     }
     EXPECT_EQ(registrations, 0);
+}
+
+// "Установка 設定": Cyrillic and CJK.
+static const wchar_t SetupTitle[] = L"\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 "
+                                    L"\u8a2d\u5b9a";
+
+// A host window of either character set, under any flavour, keeps it and its own
+// captions; the backdrop's caption follows (whole, where the flavour's backdrop can
+// hold the text).
+TEST_F(PluginTest, HostWindowsKeepTheirCharacterSetAndCaptions) {
+    for (HostCharset charset : {HostCharset::Unicode, HostCharset::Ansi}) {
+        const bool unicode = charset == HostCharset::Unicode;
+        SCOPED_TRACE(unicode ? "Unicode host" : "8-bit host");
+        HostLog log;
+        HWND host = CreateHostWindow(&log, 450, 250, 320, 240, charset);
+        const WNDPROC original = ProcOf(host);
+        SetBg(host, Navy, TEXT("charset"));
+        ASSERT_NE(Backdrop(), nullptr);
+        EXPECT_EQ(IsWindowUnicode(host) != FALSE, unicode);
+
+        if (unicode) {
+            SetWindowTextW(host, SetupTitle);
+            EXPECT_EQ(CaptionOf(host), SetupTitle);
+        } else {
+            SetWindowTextA(host, "Caf\xe9");
+        }
+        EXPECT_EQ(log.textReceived, CaptionOf(host));
+        if (sizeof(TCHAR) == 2 || !unicode) {
+            EXPECT_EQ(CaptionOf(Backdrop()), CaptionOf(host));
+        }
+
+        registeredCallback(1);
+        EXPECT_EQ(Backdrop(), nullptr);
+        EXPECT_EQ(ProcOf(host), original);
+        EXPECT_EQ(IsWindowUnicode(host) != FALSE, unicode);
+        SetWindowTextW(host, L"\u0413\u043e\u0442\u043e\u0432\u043e"); // Готово
+        EXPECT_EQ(log.textReceived, CaptionOf(host));
+        DestroyWindow(host);
+    }
+}
+
+#ifdef UNICODE
+TEST_F(PluginTest, UnicodeTitleIsDecodedAndPaintedWhole) {
+    SetBg(host_, Navy, SetupTitle);
+    ASSERT_NE(Backdrop(), nullptr);
+    const std::set<std::pair<int, int>> whole = TitlePixels();
+    SetBg(host_, Navy, L"\u0423"); // its first letter alone
+    const std::set<std::pair<int, int>> first = TitlePixels();
+    SetBg(host_, Navy, L"????????? ??"); // what the code page would make of it
+    const std::set<std::pair<int, int>> squeezed = TitlePixels();
+    EXPECT_GT(whole.size(), 4 * first.size());
+    EXPECT_NE(whole, squeezed);
+}
+#endif
+
+// The host's records as raw bytes in real GlobalAlloc blocks: the text at one
+// pointer's width into an entry, RegisterNotifyCallback at three pointers' width
+// into the services record.
+TEST_F(PluginTest, ReadsTheHostRecordsAtTheFlavoursByteOffsets) {
+    const size_t textOffset = sizeof(void*) == 8 ? 8 : 4;
+    const size_t registerOffset = sizeof(void*) == 8 ? 24 : 12;
+    void* top = nullptr;
+    const TCHAR* const texts[] = {TEXT("offsets"), TEXT("0"),   TEXT("0"),  TEXT("0"),
+                                  TEXT("0x20"),    TEXT("040"), TEXT("200")};
+    for (const TCHAR* text : texts) {
+        const size_t bytes = (lstrlen(text) + 1) * sizeof(TCHAR);
+        auto* block = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED, textOffset + bytes));
+        ASSERT_NE(block, nullptr);
+        memcpy(block, &top, sizeof top);
+        memcpy(block + textOffset, text, bytes);
+        top = block;
+    }
+    auto* services =
+        static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, registerOffset + 8));
+    const RegisterNotifyCallbackFn record = RecordCallback;
+    memcpy(services + registerOffset, &record, sizeof record);
+
+    setBg_(host_, 0, 0, reinterpret_cast<StackEntry**>(&top),
+           reinterpret_cast<HostServices*>(services));
+    EXPECT_EQ(top, nullptr);
+    EXPECT_EQ(registrations, 1);
+    EXPECT_EQ(registeredModule, module_);
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(PaintedColors().top, RGB(200, 32, 32));
+    EXPECT_GT(TitlePixels().size(), 100u);
+    GlobalFree(services);
+}
+
+// A host process may already use the address the DLL prefers: it must load and
+// work wherever it lands.
+TEST_F(PluginTest, WorksWhenLoadedAwayFromItsPreferredBase) {
+    const auto* image = reinterpret_cast<const BYTE*>(module_);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+    void* preferred = reinterpret_cast<void*>(headers->OptionalHeader.ImageBase);
+    const SIZE_T size = headers->OptionalHeader.SizeOfImage;
+    FreeLibrary(module_);
+    module_ = nullptr;
+    void* squatter = VirtualAlloc(preferred, size, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_EQ(squatter, preferred);
+    Load();
+    EXPECT_NE(static_cast<void*>(module_), preferred);
+
+    SetBg(host_, Sunset, TEXT("relocated"));
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
+    EXPECT_EQ(PaintedColors().top, Sunset.top);
+    EXPECT_GT(TitlePixels().size(), 100u);
+    SetWindowText(host_, TEXT("relocated host"));
+    EXPECT_EQ(CaptionOf(Backdrop()), L"relocated host");
+    registeredCallback(1);
+    EXPECT_EQ(Backdrop(), nullptr);
+    EXPECT_EQ(ProcOf(host_), hostProc_);
+    FreeLibrary(module_);
+    module_ = nullptr;
+    VirtualFree(squatter, 0, MEM_RELEASE);
 }
 
 // A dialog from an in-memory template: the host window of many real hosts.
@@ -132,21 +248,21 @@ static HWND CreateHostDialog() {
     for (int i = 0; i < 7; ++i) {
         dialog.title[i] = title[i];
     }
-    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &dialog.header, nullptr,
-                                      DialogProc, 0);
+    return CreateDialogIndirectParam(GetModuleHandle(nullptr), &dialog.header, nullptr, DialogProc,
+                                     0);
 }
 
 TEST_F(PluginTest, ADialogServesAsHostWindow) {
     HWND dialog = CreateHostDialog();
     ASSERT_NE(dialog, nullptr);
     const WNDPROC dialogProc = ProcOf(dialog);
-    SetBg(dialog, Navy, "dialog host");
+    SetBg(dialog, Navy, TEXT("dialog host"));
     ASSERT_NE(Backdrop(), nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), Backdrop());
-    SetWindowTextA(dialog, "dialog caption");
-    char caption[32] = "";
-    GetWindowTextA(Backdrop(), caption, sizeof caption);
-    EXPECT_STREQ(caption, "dialog caption");
+    SetWindowText(dialog, TEXT("dialog caption"));
+    TCHAR caption[32] = TEXT("");
+    GetWindowText(Backdrop(), caption, 32);
+    EXPECT_STREQ(caption, TEXT("dialog caption"));
     ShowWindow(dialog, SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(Backdrop()));
     ShowWindow(dialog, SW_RESTORE);
@@ -160,7 +276,7 @@ TEST_F(PluginTest, ADialogServesAsHostWindow) {
 
 TEST(PluginFile, CarriesItsVersionAndModuleName) {
     char path[MAX_PATH];
-    HMODULE module = LoadLibraryA("Orrindel.dll");
+    HMODULE module = LoadLibrary(TEXT("Orrindel.dll"));
     ASSERT_NE(module, nullptr);
     GetModuleFileNameA(module, path, sizeof path);
     FreeLibrary(module);

@@ -8,7 +8,7 @@
 
 TEST(BackdropIcon, NoneWhenTheHostHasNone) {
     HostLog log;
-    gState.moduleInstance = GetModuleHandleA(nullptr);
+    gState.moduleInstance = GetModuleHandle(nullptr);
     gState.hostWindow = CreateHostWindow(&log);
     CreateBackdrop();
     ASSERT_NE(gState.backdropWindow, nullptr);

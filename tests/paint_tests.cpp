@@ -2,6 +2,8 @@
 // colours, the bottom edge, the title and its shadow, and no GDI object left over.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <set>
+#include <utility>
 #include <cstring>
 
 #include "backdrop/Backdrop.h"
@@ -35,7 +37,7 @@ class PaintTest : public ::testing::Test {
     void SetUp() override {
         gState.topColor = RGB(255, 40, 10);
         gState.bottomColor = RGB(0, 160, 90);
-        lstrcpyA(gState.title, "");
+        lstrcpy(gState.title, TEXT(""));
     }
     void TearDown() override {
         if (window_ != nullptr) {
@@ -106,7 +108,7 @@ TEST_F(PaintTest, EqualColoursGiveOneColour) {
 
 TEST_F(PaintTest, TitleIsWhiteWithABlackShadowFourPixelsRightAndDown) {
     gState.topColor = gState.bottomColor = RGB(0, 0, 128);
-    lstrcpyA(gState.title, "Orrindel HIT");
+    lstrcpy(gState.title, TEXT("Orrindel HIT"));
     Paint(600, 120);
     int white = 0, black = 0, minX = 600, minY = 120, maxY = 0;
     for (int y = 0; y < 80; ++y) {
@@ -138,6 +140,55 @@ TEST_F(PaintTest, TitleIsWhiteWithABlackShadowFourPixelsRightAndDown) {
     EXPECT_LE(minX, 24);
 }
 
+#ifdef UNICODE
+// How wide GDI makes `text` in the title's face and size.
+static int TitleExtent(HWND window, const wchar_t* text) {
+    HDC dc = GetDC(window);
+    HFONT font = CreateFontW(40, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, L"TIMES NEW ROMAN");
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+TEST_F(PaintTest, CyrillicAndCjkTitleIsPaintedWhole) {
+    // "Установка 設定"
+    const wchar_t title[] = L"\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 \u8a2d\u5b9a";
+    gState.topColor = gState.bottomColor = RGB(0, 0, 128);
+    Paint(700, 80);
+    // Where the title's white pixels are, and one past the rightmost of them.
+    auto paintTitle = [this](const wchar_t* text, int* right) {
+        lstrcpyW(gState.title, text);
+        PaintNow(window_);
+        std::set<std::pair<int, int>> white;
+        *right = 0;
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 700; ++x) {
+                if (PixelAt(window_, x, y) == RGB(255, 255, 255)) {
+                    white.insert({x, y});
+                    *right = std::max(*right, x + 1);
+                }
+            }
+        }
+        return white;
+    };
+    int right = 0, ignored = 0;
+    const std::set<std::pair<int, int>> whole = paintTitle(title, &right);
+    // The whole text, as GDI measures it, from x = 16: a title cut to its first
+    // letter would end some 200 pixels sooner, and one squeezed through a code page
+    // would be other glyphs.
+    const int extent = TitleExtent(window_, title);
+    ASSERT_GT(extent - TitleExtent(window_, L"\u0423"), 100);
+    EXPECT_NEAR(right, 16 + extent, 6);
+    EXPECT_NE(whole, paintTitle(L"????????? ??", &ignored));
+}
+#endif
+
 TEST_F(PaintTest, EmptyTitleStillPaintsTheGradient) {
     gState.topColor = gState.bottomColor = RGB(0, 0, 128);
     Paint(300, 80);
@@ -149,7 +200,7 @@ TEST_F(PaintTest, EmptyTitleStillPaintsTheGradient) {
 }
 
 TEST_F(PaintTest, PaintsLeaveNoGdiObjectBehind) {
-    lstrcpyA(gState.title, "leak gauge");
+    lstrcpy(gState.title, TEXT("leak gauge"));
     Paint(400, 400);
     const int before = CountCreatableBrushes();
     for (int i = 0; i < 200; ++i) {

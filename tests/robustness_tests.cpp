@@ -11,23 +11,23 @@ class RobustnessTest : public PluginTest {
     // A backdrop up and painted once, so what stays loaded for good (fonts,
     // caption bitmaps) is loaded before a gauge takes its baseline.
     void Warm() {
-        SetBg(host_, Navy, "warm");
+        SetBg(host_, Navy, TEXT("warm"));
         PaintedColors();
     }
-    bool ClassRegistered(const char* name) {
-        WNDCLASSEXA wc = {};
+    bool ClassRegistered(const TCHAR* name) {
+        WNDCLASSEX wc = {};
         wc.cbSize = sizeof wc;
-        return GetClassInfoExA(module_, name, &wc) != 0;
+        return GetClassInfoEx(module_, name, &wc) != 0;
     }
 };
 
 TEST_F(RobustnessTest, TenThousandCallsOnALiveBackdropLeakNothing) {
     Warm();
-    SetBg(host_, Sunset, "load");
+    SetBg(host_, Sunset, TEXT("load"));
     const int heap = CountHeapBlocks();
     const int brushes = CountCreatableBrushes();
     for (int i = 0; i < 10000; ++i) {
-        SetBg(host_, i % 2 ? Navy : Sunset, "load");
+        SetBg(host_, i % 2 ? Navy : Sunset, TEXT("load"));
     }
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
     EXPECT_EQ(CountHeapBlocks(), heap);
@@ -54,7 +54,7 @@ TEST_F(RobustnessTest, AHundredCyclesLeaveNoWindowClassOrGdiObject) {
     const int brushes = CountCreatableBrushes();
     const int heap = CountHeapBlocks();
     for (int i = 0; i < 100; ++i) {
-        SetBg(host_, Sunset, "cycle");
+        SetBg(host_, Sunset, TEXT("cycle"));
         ASSERT_NE(Backdrop(), nullptr) << "cycle " << i;
         UpdateWindow(Backdrop());
         registeredCallback(1);
@@ -71,9 +71,10 @@ TEST_F(RobustnessTest, AHundredCyclesLeaveNoWindowClassOrGdiObject) {
 TEST_F(RobustnessTest, ShortStacksPopWhatThereIsAndStillCreate) {
     // Entries pop top first: red, green, blue of the top colour, then the bottom
     // colour, then the title. What the stack runs out of reads as 0.
-    const std::vector<std::string> all = {"title", "6", "5", "4", "3", "2", "1"};
+    const std::vector<tstring> all = {TEXT("title"), TEXT("6"), TEXT("5"), TEXT("4"),
+                                      TEXT("3"),     TEXT("2"), TEXT("1")};
     for (size_t count = 0; count <= 7; ++count) {
-        const std::vector<std::string> entries(all.end() - static_cast<long>(count), all.end());
+        const std::vector<tstring> entries(all.end() - static_cast<long>(count), all.end());
         const int heap = CountHeapBlocks();
         PushAndCall(host_, entries, &services_);
         EXPECT_EQ(*stack_.TopLocation(), nullptr) << count << " entries";
@@ -86,25 +87,27 @@ TEST_F(RobustnessTest, ShortStacksPopWhatThereIsAndStillCreate) {
 }
 
 TEST_F(RobustnessTest, StrangeEntryTextsDecodeQuietly) {
-    const std::string mib(1 << 20, '7');
-    std::string high;
-    for (int byte = 0x80; byte <= 0xFF; ++byte) {
-        high.push_back(static_cast<char>(byte));
+    const tstring mib(1 << 20, '7');
+    // Every character from 0x80 to the top of the flavour's range (8-bit: the
+    // negative bytes; UTF-16: up to U+FFFF, every low byte among them).
+    tstring high;
+    for (int c = 0x80; c <= (sizeof(TCHAR) == 2 ? 0xFFFF : 0xFF); ++c) {
+        high.push_back(static_cast<TCHAR>(c));
     }
     const struct {
         const char* name;
-        std::string text;
+        tstring text;
         COLORREF expected; // every component given this text
     } cases[] = {
-        {"empty", "", RGB(0, 0, 0)},
+        {"empty", TEXT(""), RGB(0, 0, 0)},
         // cut to 63 sevens, read in decimal: 77...7 mod 2^32 mod 256 = 0x71
         {"1 MiB of sevens", mib, RGB(0x71, 0x71, 0x71)},
-        {"bytes 0x80-0xFF", high, RGB(0, 0, 0)},
-        {"no digits", "navy blue", RGB(0, 0, 0)},
+        {"characters from 0x80 up", high, RGB(0, 0, 0)},
+        {"no digits", TEXT("navy blue"), RGB(0, 0, 0)},
     };
     for (const auto& c : cases) {
         const int heap = CountHeapBlocks();
-        PushAndCall(host_, std::vector<std::string>(7, c.text), &services_);
+        PushAndCall(host_, std::vector<tstring>(7, c.text), &services_);
         EXPECT_EQ(*stack_.TopLocation(), nullptr) << c.name;
         EXPECT_EQ(CountHeapBlocks(), heap) << c.name;
         ASSERT_NE(Backdrop(), nullptr) << c.name;
@@ -113,7 +116,7 @@ TEST_F(RobustnessTest, StrangeEntryTextsDecodeQuietly) {
 }
 
 TEST_F(RobustnessTest, TitleIsCutAt1023BytesAndStillPainted) {
-    std::string title(5000, 'W');
+    tstring title(5000, 'W');
     SetBg(host_, Navy, title.c_str());
     ASSERT_NE(Backdrop(), nullptr);
     EXPECT_GT(TitlePixels().size(), 1000u);
@@ -130,16 +133,16 @@ TEST_F(RobustnessTest, NullStackTopLocationAndNullServices) {
 }
 
 TEST_F(RobustnessTest, AHandleThatIsNoWindowCreatesNothing) {
-    SetBg(reinterpret_cast<HWND>(0x4321), Navy, "nowhere");
+    SetBg(reinterpret_cast<HWND>(0x4321), Navy, TEXT("nowhere"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
     EXPECT_EQ(Backdrop(), nullptr);
     EXPECT_FALSE(ClassRegistered(BackdropClassName));
-    SetBg(host_, Navy, "here");
+    SetBg(host_, Navy, TEXT("here"));
     EXPECT_NE(Backdrop(), nullptr);
 }
 
 static DWORD WINAPI SendClose(void* window) {
-    SendMessageA(static_cast<HWND>(window), WM_CLOSE, 0, 0);
+    SendMessage(static_cast<HWND>(window), WM_CLOSE, 0, 0);
     return 0;
 }
 
@@ -172,24 +175,22 @@ TEST_F(RobustnessTest, FaultsAroundTheBackdrop) {
          [this] {
              registeredCallback(1);
              FreeLibrary(module_);
-             module_ = LoadLibraryA("Orrindel.dll");
-             setBg_ = reinterpret_cast<SetBgFn>(
-                 reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
+             Load();
              EXPECT_EQ(ProcOf(host_), hostProc_);
          }},
     };
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
-        SetBg(host_, Navy, "before");
+        SetBg(host_, Navy, TEXT("before"));
         ASSERT_NE(Backdrop(), nullptr);
         c.fault();
         // Whatever happened, the next call builds a working backdrop again.
-        SetBg(host_, Sunset, "after");
+        SetBg(host_, Sunset, TEXT("after"));
         ASSERT_NE(Backdrop(), nullptr);
         EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
         EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 1);
         const int before = log_.messages;
-        SendMessageA(host_, WM_NULL, 0, 0);
+        SendMessage(host_, WM_NULL, 0, 0);
         EXPECT_EQ(log_.messages, before + 1);
         EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
         registeredCallback(1);
@@ -197,7 +198,7 @@ TEST_F(RobustnessTest, FaultsAroundTheBackdrop) {
 }
 
 TEST_F(RobustnessTest, HostWindowDestroyedBeforeTeardown) {
-    SetBg(host_, Navy, "orphan");
+    SetBg(host_, Navy, TEXT("orphan"));
     ASSERT_NE(Backdrop(), nullptr);
     DestroyWindow(host_);
     registeredCallback(1);
@@ -205,43 +206,43 @@ TEST_F(RobustnessTest, HostWindowDestroyedBeforeTeardown) {
     EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     EXPECT_FALSE(ClassRegistered(BackdropClassName));
     // A new host window can have a backdrop again.
-    host_ = CreateHostWindow(&log_);
-    SetBg(host_, Sunset, "new host");
+    host_ = CreateHostWindow(&log_, 500, 300, 320, 240, FlavourCharset);
+    SetBg(host_, Sunset, TEXT("new host"));
     EXPECT_NE(Backdrop(), nullptr);
 }
 
 TEST_F(RobustnessTest, ClassNameTakenBeforeCreation) {
-    WNDCLASSEXA squatter = {};
+    WNDCLASSEX squatter = {};
     squatter.cbSize = sizeof squatter;
-    squatter.lpfnWndProc = DefWindowProcA;
+    squatter.lpfnWndProc = DefWindowProc;
     squatter.hInstance = module_;
     squatter.lpszClassName = BackdropClassName;
-    ASSERT_TRUE(RegisterClassExA(&squatter));
-    SetBg(host_, Navy, "taken");
+    ASSERT_TRUE(RegisterClassEx(&squatter));
+    SetBg(host_, Navy, TEXT("taken"));
     EXPECT_EQ(Backdrop(), nullptr);
     EXPECT_EQ(ProcOf(host_), hostProc_);
     EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     EXPECT_FALSE(ClassRegistered(OwnerClassName));
-    UnregisterClassA(BackdropClassName, module_);
-    SetBg(host_, Navy, "free");
+    UnregisterClass(BackdropClassName, module_);
+    SetBg(host_, Navy, TEXT("free"));
     EXPECT_NE(Backdrop(), nullptr);
 }
 
 TEST_F(RobustnessTest, UnloadWithTheBackdropUpThenUseTheHost) {
-    SetBg(host_, Navy, "unload");
+    SetBg(host_, Navy, TEXT("unload"));
     FreeLibrary(module_);
     module_ = nullptr;
     EXPECT_EQ(Backdrop(), nullptr);
     EXPECT_EQ(ProcOf(host_), hostProc_);
     for (UINT message : {WM_NULL, WM_MOUSEMOVE, WM_USER}) {
         const int before = log_.messages;
-        SendMessageA(host_, message, 0, 0);
+        SendMessage(host_, message, 0, 0);
         EXPECT_EQ(log_.messages, before + 1);
     }
     ShowWindow(host_, SW_MINIMIZE);
     ShowWindow(host_, SW_RESTORE);
-    SetWindowTextA(host_, "alive");
-    char caption[16] = "";
-    GetWindowTextA(host_, caption, sizeof caption);
-    EXPECT_STREQ(caption, "alive");
+    SetWindowText(host_, TEXT("alive"));
+    TCHAR caption[16] = TEXT("");
+    GetWindowText(host_, caption, 16);
+    EXPECT_STREQ(caption, TEXT("alive"));
 }

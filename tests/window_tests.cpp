@@ -14,10 +14,10 @@ class BackdropTest : public ::testing::Test {
   protected:
     void SetUp() override {
         gState = BackdropState{};
-        gState.moduleInstance = GetModuleHandleA(nullptr);
+        gState.moduleInstance = GetModuleHandle(nullptr);
         gState.topColor = RGB(200, 30, 0);
         gState.bottomColor = RGB(0, 30, 200);
-        lstrcpyA(gState.title, "Backdrop test");
+        lstrcpy(gState.title, TEXT("Backdrop test"));
         host_ = CreateHostWindow(&log_);
         gState.hostWindow = host_;
     }
@@ -32,21 +32,18 @@ class BackdropTest : public ::testing::Test {
         CreateBackdrop();
         return gState.backdropWindow;
     }
-    static bool ClassRegistered(const char* name) {
-        WNDCLASSEXA wc = {};
+    static bool ClassRegistered(const TCHAR* name) {
+        WNDCLASSEX wc = {};
         wc.cbSize = sizeof wc;
-        return GetClassInfoExA(gState.moduleInstance, name, &wc) != 0;
+        return GetClassInfoEx(gState.moduleInstance, name, &wc) != 0;
     }
     HWND Below(HWND window) {
         return GetWindow(window, GW_HWNDNEXT);
     }
-    static WNDPROC ProcOf(HWND window) {
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-    }
     // The host's own procedure gets `message` exactly once: not lost, not recursed.
     void ExpectHostGetsOnce(UINT message) {
         const int before = log_.messages;
-        SendMessageA(host_, message, 0, 0);
+        SendMessage(host_, message, 0, 0);
         EXPECT_EQ(log_.messages, before + 1) << "message " << message;
     }
     HostLog log_;
@@ -55,10 +52,10 @@ class BackdropTest : public ::testing::Test {
 
 TEST_F(BackdropTest, RegistersBothClassesWithPlainRecords) {
     ASSERT_NE(Create(), nullptr);
-    for (const char* name : {OwnerClassName, BackdropClassName}) {
-        WNDCLASSEXA wc = {};
+    for (const TCHAR* name : {OwnerClassName, BackdropClassName}) {
+        WNDCLASSEX wc = {};
         wc.cbSize = sizeof wc;
-        ASSERT_TRUE(GetClassInfoExA(gState.moduleInstance, name, &wc)) << name;
+        ASSERT_TRUE(GetClassInfoEx(gState.moduleInstance, name, &wc)) << name;
         EXPECT_EQ(wc.style, 0u) << name;
         EXPECT_EQ(wc.cbClsExtra, 0) << name;
         EXPECT_EQ(wc.cbWndExtra, 0) << name;
@@ -68,19 +65,25 @@ TEST_F(BackdropTest, RegistersBothClassesWithPlainRecords) {
         EXPECT_EQ(wc.hbrBackground, nullptr) << name;
         EXPECT_EQ(wc.lpszMenuName, nullptr) << name;
     }
-    WNDCLASSEXA wc = {};
+    WNDCLASSEX wc = {};
     wc.cbSize = sizeof wc;
-    GetClassInfoExA(gState.moduleInstance, BackdropClassName, &wc);
+    GetClassInfoEx(gState.moduleInstance, BackdropClassName, &wc);
     EXPECT_EQ(wc.lpfnWndProc, BackdropWndProc);
-    GetClassInfoExA(gState.moduleInstance, OwnerClassName, &wc);
-    EXPECT_EQ(wc.lpfnWndProc, reinterpret_cast<WNDPROC>(DefWindowProcA));
+    GetClassInfoEx(gState.moduleInstance, OwnerClassName, &wc);
+    EXPECT_EQ(wc.lpfnWndProc, reinterpret_cast<WNDPROC>(DefWindowProc));
+    // Registered in the flavour's character set, so the backdrop's caption holds it.
+#ifdef UNICODE
+    EXPECT_TRUE(IsWindowUnicode(gState.backdropWindow));
+#else
+    EXPECT_FALSE(IsWindowUnicode(gState.backdropWindow));
+#endif
 }
 
 TEST_F(BackdropTest, BackdropCoversTheScreenOwnedByAHiddenOwner) {
     HWND backdrop = Create();
     ASSERT_NE(backdrop, nullptr);
-    char name[16] = "";
-    GetClassNameA(backdrop, name, sizeof name);
+    TCHAR name[16] = TEXT("");
+    GetClassName(backdrop, name, 16);
     EXPECT_STREQ(name, BackdropClassName);
     const DWORD added = WS_CLIPSIBLINGS | WS_VISIBLE; // the system adds these
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(backdrop, GWL_STYLE)) & ~added, BackdropStyle);
@@ -95,21 +98,21 @@ TEST_F(BackdropTest, BackdropCoversTheScreenOwnedByAHiddenOwner) {
 
     HWND owner = GetWindow(backdrop, GW_OWNER);
     ASSERT_NE(owner, nullptr);
-    GetClassNameA(owner, name, sizeof name);
+    GetClassName(owner, name, 16);
     EXPECT_STREQ(name, OwnerClassName);
     EXPECT_FALSE(IsWindowVisible(owner));
 
     // Shown without taking activation from the host, and with no caption yet.
     EXPECT_EQ(GetForegroundWindow(), host_);
     EXPECT_EQ(GetActiveWindow(), host_);
-    EXPECT_EQ(GetWindowTextLengthA(backdrop), 0);
+    EXPECT_EQ(GetWindowTextLength(backdrop), 0);
 }
 
 TEST_F(BackdropTest, CarriesTheHostExecutablesIcon) {
     HWND backdrop = Create();
     ASSERT_NE(backdrop, nullptr);
     // This test program carries icon resource 103 (host_icon.rc).
-    EXPECT_NE(SendMessageA(backdrop, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(SendMessage(backdrop, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 TEST_F(BackdropTest, SitsDirectlyBelowTheHostFromTheStart) {
@@ -121,8 +124,8 @@ TEST_F(BackdropTest, SitsDirectlyBelowTheHostFromTheStart) {
 TEST_F(BackdropTest, AnyHostMessagePutsItBackBelowTheHost) {
     HWND backdrop = Create();
     ASSERT_NE(backdrop, nullptr);
-    HWND intruder = CreateWindowExA(0, "STATIC", "intruder", WS_POPUP | WS_VISIBLE, 10, 10, 50, 50,
-                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND intruder = CreateWindowEx(0, TEXT("STATIC"), TEXT("intruder"), WS_POPUP | WS_VISIBLE, 10,
+                                   10, 50, 50, nullptr, nullptr, GetModuleHandle(nullptr), nullptr);
     const UINT messages[] = {WM_NULL, WM_USER + 7, WM_MOUSEMOVE, WM_GETTEXTLENGTH};
     for (UINT message : messages) {
         SetWindowPos(intruder, host_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -145,7 +148,7 @@ TEST_F(BackdropTest, HidesWhileTheHostIsMinimised) {
                  {SIZE_MAXIMIZED, true},
                  {SIZE_MAXSHOW, true}};
     for (const auto& c : cases) {
-        SendMessageA(host_, WM_SIZE, c.sizeType, MAKELPARAM(100, 100));
+        SendMessage(host_, WM_SIZE, c.sizeType, MAKELPARAM(100, 100));
         EXPECT_EQ(IsWindowVisible(backdrop) != 0, c.visible) << "WM_SIZE " << c.sizeType;
     }
     // And through the real thing.
@@ -163,12 +166,61 @@ TEST_F(BackdropTest, HidesWhileTheHostIsMinimised) {
 TEST_F(BackdropTest, TakesTheHostCaptionBeforeTheHostDoes) {
     HWND backdrop = Create();
     ASSERT_NE(backdrop, nullptr);
-    for (const char* caption : {"Orrindel host", "", "second caption"}) {
-        SetWindowTextA(host_, caption);
+    for (const TCHAR* caption : {TEXT("Orrindel host"), TEXT(""), TEXT("second caption")}) {
+        SetWindowText(host_, caption);
         EXPECT_EQ(log_.captionSeen, caption);
-        char text[64] = "?";
-        GetWindowTextA(backdrop, text, sizeof text);
+        TCHAR text[64] = TEXT("?");
+        GetWindowText(backdrop, text, 64);
         EXPECT_STREQ(text, caption);
+    }
+}
+
+// Whatever the flavour, a host window keeps its own character set: its caption and
+// the text its procedure gets stay exactly as they would be without us.
+TEST_F(BackdropTest, HostWindowsOfEitherCharacterSetKeepTheirCaptions) {
+    const struct {
+        HostCharset charset;
+        std::wstring caption;
+    } cases[] = {
+        {HostCharset::Unicode, L"\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 "
+                               L"\u8a2d\u5b9a"}, // Установка 設定
+        {HostCharset::Ansi, L"Caf\u00e9 \u00e0 la carte"},
+    };
+    TearDownBackdrop();
+    for (const auto& c : cases) {
+        const bool unicode = c.charset == HostCharset::Unicode;
+        SCOPED_TRACE(unicode ? "Unicode host" : "8-bit host");
+        HostLog log;
+        HWND host = CreateHostWindow(&log, 400, 200, 320, 240, c.charset);
+        gState.hostWindow = host;
+        ASSERT_NE(Create(), nullptr);
+        EXPECT_EQ(IsWindowUnicode(host) != FALSE, unicode);
+
+        // An 8-bit host is given its caption as 8-bit text, in the code page.
+        char ansi[64] = "";
+        WideCharToMultiByte(CP_ACP, 0, c.caption.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+        if (unicode) {
+            SetWindowTextW(host, c.caption.c_str());
+            EXPECT_EQ(CaptionOf(host), c.caption);
+        } else {
+            SetWindowTextA(host, ansi);
+            char caption[64] = "";
+            GetWindowTextA(host, caption, sizeof caption);
+            EXPECT_STREQ(caption, ansi);
+        }
+        EXPECT_EQ(log.textReceived, CaptionOf(host));
+        // The 8-bit flavour's backdrop is an 8-bit window: it holds what the code
+        // page can hold, so only an 8-bit host's caption arrives there whole.
+        if (sizeof(TCHAR) == 2 || !unicode) {
+            EXPECT_EQ(CaptionOf(gState.backdropWindow), CaptionOf(host));
+        }
+
+        TearDownBackdrop();
+        EXPECT_EQ(IsWindowUnicode(host) != FALSE, unicode);
+        EXPECT_EQ(ProcOf(host), HostWindowProc(c.charset));
+        SetWindowTextW(host, L"\u0413\u043e\u0442\u043e\u0432\u043e"); // Готово
+        EXPECT_EQ(log.textReceived, CaptionOf(host));
+        DestroyWindow(host);
     }
 }
 
@@ -227,10 +279,10 @@ TEST_F(BackdropTest, CreateAfterTeardownWorksAgain) {
         HWND backdrop = Create();
         ASSERT_NE(backdrop, nullptr) << "round " << round;
         EXPECT_EQ(Below(host_), backdrop);
-        SetWindowTextA(host_, "again");
-        char text[16] = "";
-        GetWindowTextA(backdrop, text, sizeof text);
-        EXPECT_STREQ(text, "again");
+        SetWindowText(host_, TEXT("again"));
+        TCHAR text[16] = TEXT("");
+        GetWindowText(backdrop, text, 16);
+        EXPECT_STREQ(text, TEXT("again"));
         TearDownBackdrop();
         EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     }
@@ -238,12 +290,12 @@ TEST_F(BackdropTest, CreateAfterTeardownWorksAgain) {
 
 TEST_F(BackdropTest, FailedCreationUndoesItselfAndLeavesTheHostAlone) {
     // Someone holds the backdrop's class name under our instance already.
-    WNDCLASSEXA squatter = {};
+    WNDCLASSEX squatter = {};
     squatter.cbSize = sizeof squatter;
-    squatter.lpfnWndProc = DefWindowProcA;
+    squatter.lpfnWndProc = DefWindowProc;
     squatter.hInstance = gState.moduleInstance;
     squatter.lpszClassName = BackdropClassName;
-    ASSERT_TRUE(RegisterClassExA(&squatter));
+    ASSERT_TRUE(RegisterClassEx(&squatter));
     const WNDPROC original = ProcOf(host_);
 
     EXPECT_EQ(Create(), nullptr);
@@ -252,7 +304,7 @@ TEST_F(BackdropTest, FailedCreationUndoesItselfAndLeavesTheHostAlone) {
     EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     EXPECT_TRUE(ClassRegistered(BackdropClassName)); // theirs, not ours to remove
 
-    UnregisterClassA(BackdropClassName, gState.moduleInstance);
+    UnregisterClass(BackdropClassName, gState.moduleInstance);
     EXPECT_NE(Create(), nullptr);
 }
 
@@ -285,7 +337,7 @@ TEST_F(BackdropTest, KeepsServingTheSubclassedWindowWhenAnotherIsRecorded) {
 }
 
 static DWORD WINAPI CloseFromOutside(void* window) {
-    SendMessageA(static_cast<HWND>(window), WM_CLOSE, 0, 0);
+    SendMessage(static_cast<HWND>(window), WM_CLOSE, 0, 0);
     return 0;
 }
 

@@ -1,23 +1,40 @@
-// A stand-in host window for the window tests: a real top-level window with its
-// own procedure, which records what it is sent.
+// Stand-in host windows for the window tests: real top-level windows with their own
+// procedure, which records what it is sent. A host window is an 8-bit window (made
+// with the A functions) or a Unicode one (the W functions), whatever the flavour.
 #pragma once
 
 #include <windows.h>
 #include <string>
 
+#include "support/TestSupport.h"
+
 struct HostLog {
     int messages = 0; // every message that reached the host's own procedure
     int paints = 0;
-    std::string captionSeen; // the backdrop's caption while the host handled WM_SETTEXT
+    tstring captionSeen;       // the backdrop's caption while the host handled WM_SETTEXT
+    std::wstring textReceived; // the text of the host's last WM_SETTEXT, as UTF-16
 };
+
+enum class HostCharset { Ansi, Unicode };
 
 // Creates, shows and activates a captioned host window at (x, y); its procedure
 // logs into `log` and paints its client area magenta.
-HWND CreateHostWindow(HostLog* log, int x = 500, int y = 300, int width = 320, int height = 240);
+HWND CreateHostWindow(HostLog* log, int x = 500, int y = 300, int width = 320, int height = 240,
+                      HostCharset charset = HostCharset::Ansi);
+inline HWND CreateUnicodeHostWindow(HostLog* log) {
+    return CreateHostWindow(log, 500, 300, 320, 240, HostCharset::Unicode);
+}
 
 constexpr COLORREF HostPaintColor = RGB(255, 0, 255);
 
-WNDPROC HostWindowProc();
+// The host windows' own procedures.
+WNDPROC HostWindowProc(HostCharset charset = HostCharset::Ansi);
+
+// A window's procedure, read through the functions of its own character set.
+WNDPROC ProcOf(HWND window);
+
+// A window's caption as UTF-16, however it was set.
+std::wstring CaptionOf(HWND window);
 
 // Windows of `className` that exist (top level, visible or not).
-int CountWindowsOfClass(const char* className);
+int CountWindowsOfClass(const TCHAR* className);

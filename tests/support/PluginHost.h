@@ -34,6 +34,10 @@ struct Colors {
     COLORREF top, bottom;
 };
 
+// A host of the flavour: its main window has the flavour's character set.
+constexpr HostCharset FlavourCharset =
+    sizeof(TCHAR) == 2 ? HostCharset::Unicode : HostCharset::Ansi;
+
 class PluginTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -41,12 +45,8 @@ class PluginTest : public ::testing::Test {
         registeredModule = nullptr;
         registrations = 0;
         services_.RegisterNotifyCallback = RecordCallback;
-        module_ = LoadLibraryA("Orrindel.dll");
-        ASSERT_NE(module_, nullptr);
-        setBg_ =
-            reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
-        ASSERT_NE(setBg_, nullptr);
-        host_ = CreateHostWindow(&log_);
+        Load();
+        host_ = CreateHostWindow(&log_, 500, 300, 320, 240, FlavourCharset);
         hostProc_ = ProcOf(host_);
     }
     void TearDown() override {
@@ -61,29 +61,34 @@ class PluginTest : public ::testing::Test {
         EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 0);
         EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     }
-    static WNDPROC ProcOf(HWND window) {
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+    // Loads the DLL from beside the test program, as a host loads a plug-in.
+    void Load() {
+        module_ = LoadLibrary(TEXT("Orrindel.dll"));
+        ASSERT_NE(module_, nullptr);
+        setBg_ =
+            reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(module_, "SetBg")));
+        ASSERT_NE(setBg_, nullptr);
     }
     // Pushes the seven values as a host does (title first, top red last) and calls SetBg.
-    void SetBg(HWND window, Colors c, const char* title) {
+    void SetBg(HWND window, Colors c, const TCHAR* title) {
         PushColors(c);
         Call(window, title);
     }
     void PushColors(Colors c) {
         texts_.clear();
-        texts_.push_back(std::to_string(GetBValue(c.bottom)));
-        texts_.push_back(std::to_string(GetGValue(c.bottom)));
-        texts_.push_back(std::to_string(GetRValue(c.bottom)));
-        texts_.push_back(std::to_string(GetBValue(c.top)));
-        texts_.push_back(std::to_string(GetGValue(c.top)));
-        texts_.push_back(std::to_string(GetRValue(c.top)));
+        texts_.push_back(NumberText(GetBValue(c.bottom)));
+        texts_.push_back(NumberText(GetGValue(c.bottom)));
+        texts_.push_back(NumberText(GetRValue(c.bottom)));
+        texts_.push_back(NumberText(GetBValue(c.top)));
+        texts_.push_back(NumberText(GetGValue(c.top)));
+        texts_.push_back(NumberText(GetRValue(c.top)));
     }
     // The title (none when null) and then the pushed colours, and SetBg.
-    void Call(HWND window, const char* title) {
+    void Call(HWND window, const TCHAR* title) {
         Call(window, title, &services_);
     }
-    void Call(HWND window, const char* title, HostServices* services) {
-        std::vector<std::string> entries;
+    void Call(HWND window, const TCHAR* title, HostServices* services) {
+        std::vector<tstring> entries;
         if (title != nullptr) {
             entries.push_back(title);
         }
@@ -91,14 +96,14 @@ class PluginTest : public ::testing::Test {
         PushAndCall(window, entries, services);
     }
     // Pushes `entries` in order, so the last ends on top, and calls SetBg.
-    void PushAndCall(HWND window, const std::vector<std::string>& entries, HostServices* services) {
-        for (const std::string& text : entries) {
+    void PushAndCall(HWND window, const std::vector<tstring>& entries, HostServices* services) {
+        for (const tstring& text : entries) {
             stack_.Push(text);
         }
         setBg_(window, 0, 0, stack_.TopLocation(), services);
     }
     static HWND Backdrop() {
-        return FindWindowA(BackdropClassName, nullptr);
+        return FindWindow(BackdropClassName, nullptr);
     }
     // Repaints the backdrop and reads its top and bottom rows, right of the title
     // and well away from the host window.
@@ -136,7 +141,7 @@ class PluginTest : public ::testing::Test {
     SetBgFn setBg_ = nullptr;
     HostServices services_ = {};
     HostStack stack_;
-    std::vector<std::string> texts_;
+    std::vector<tstring> texts_;
     HostLog log_;
     HWND host_ = nullptr;
     WNDPROC hostProc_ = nullptr;

@@ -7,8 +7,16 @@
 
 #include "backdrop/Backdrop.h"
 
-HostStack::HostStack(std::initializer_list<const char*> texts) {
-    for (const char* text : texts) {
+tstring NumberText(long long value) {
+#ifdef UNICODE
+    return std::to_wstring(value);
+#else
+    return std::to_string(value);
+#endif
+}
+
+HostStack::HostStack(std::initializer_list<const TCHAR*> texts) {
+    for (const TCHAR* text : texts) {
         Push(text);
     }
 }
@@ -21,13 +29,13 @@ HostStack::~HostStack() {
     }
 }
 
-StackEntry* HostStack::Push(const char* text) {
-    const size_t length = strlen(text);
+StackEntry* HostStack::Push(const TCHAR* text) {
+    const size_t bytes = (tstring(text).size() + 1) * sizeof(TCHAR);
     auto* entry =
-        static_cast<StackEntry*>(GlobalAlloc(GMEM_FIXED, offsetof(StackEntry, text) + length + 1));
+        static_cast<StackEntry*>(GlobalAlloc(GMEM_FIXED, offsetof(StackEntry, text) + bytes));
     EXPECT_NE(entry, nullptr);
     entry->next = top_;
-    memcpy(entry->text, text, length + 1);
+    memcpy(entry->text, text, bytes);
     top_ = entry;
     return entry;
 }
@@ -75,22 +83,22 @@ static LRESULT CALLBACK PaintWindowProc(HWND window, UINT message, WPARAM wParam
         PaintBackdrop(window);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProc(window, message, wParam, lParam);
 }
 
 HWND CreatePaintWindow(int width, int height) {
     static ATOM atom = [] {
-        WNDCLASSEXA wc = {};
+        WNDCLASSEX wc = {};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = PaintWindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "OrrindelTestPaint";
-        return RegisterClassExA(&wc);
+        wc.hInstance = GetModuleHandle(nullptr);
+        wc.lpszClassName = TEXT("OrrindelTestPaint");
+        return RegisterClassEx(&wc);
     }();
     EXPECT_NE(atom, 0);
     HWND window =
-        CreateWindowExA(WS_EX_TOPMOST, "OrrindelTestPaint", "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                        height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        CreateWindowEx(WS_EX_TOPMOST, TEXT("OrrindelTestPaint"), TEXT(""), WS_POPUP | WS_VISIBLE, 0,
+                       0, width, height, nullptr, nullptr, GetModuleHandle(nullptr), nullptr);
     EXPECT_NE(window, nullptr);
     PaintNow(window);
     return window;
@@ -110,8 +118,8 @@ COLORREF PixelAt(HWND window, int x, int y) {
 
 void PumpMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessage(&msg);
     }
 }

@@ -1,5 +1,6 @@
 // Helpers shared by the test programs: host-style parameter stacks, the process
-// heap and GDI gauges used to prove nothing leaks, and windows to paint into.
+// heap and GDI gauges used to prove nothing leaks, and windows to paint into. Texts
+// are the flavour's characters (TCHAR), as the library's are.
 #pragma once
 
 #include <windows.h>
@@ -8,19 +9,24 @@
 
 #include "host/Host.h"
 
+using tstring = std::basic_string<TCHAR>;
+
+// A number written out in the flavour's characters.
+tstring NumberText(long long value);
+
 // A parameter stack built the way a host builds one: every entry its own
 // GlobalAlloc block. Entries still on the stack are freed when it goes away.
 class HostStack {
   public:
     HostStack() = default;
     // Pushes in the order given, so the last text ends on top.
-    HostStack(std::initializer_list<const char*> texts);
+    HostStack(std::initializer_list<const TCHAR*> texts);
     ~HostStack();
     HostStack(const HostStack&) = delete;
     HostStack& operator=(const HostStack&) = delete;
 
-    StackEntry* Push(const char* text);
-    StackEntry* Push(const std::string& text) {
+    StackEntry* Push(const TCHAR* text);
+    StackEntry* Push(const tstring& text) {
         return Push(text.c_str());
     }
     int Depth() const;

@@ -1,10 +1,12 @@
 // orrindel-preview: a stand-in host application. It opens a main window like a
 // host's, builds the seven-entry parameter stack from its command line, loads
-// Orrindel.dll and calls SetBg exactly as a host does, and lets it go on close.
+// Orrindel.dll and calls SetBg exactly as a host does, and lets it go on close. It
+// is built in each flavour's character set, like the DLL beside it.
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <tchar.h>
 
 #include "host/Host.h"
 
@@ -20,9 +22,10 @@ constexpr char Usage[] = "usage: orrindel-preview.exe [--seconds N] [--shot FILE
                          "[topR topG topB bottomR bottomG bottomB title]\n";
 
 struct Options {
-    const char* values[7] = {"0", "0", "128", "0", "0", "0", "Orrindel"};
+    const TCHAR* values[7] = {TEXT("0"), TEXT("0"), TEXT("128"),     TEXT("0"),
+                              TEXT("0"), TEXT("0"), TEXT("Orrindel")};
     int seconds = 0;
-    const char* shot = nullptr;
+    const TCHAR* shot = nullptr;
 };
 
 static HostNotifyCallback notify; // what the plug-in registered with us
@@ -33,9 +36,9 @@ static int WINAPI RegisterNotifyCallback(HINSTANCE, HostNotifyCallback callback)
     return 0;
 }
 
-static bool ParseWholeNumber(const char* text, int* value) {
-    char* end = nullptr;
-    const long number = strtol(text, &end, 10);
+static bool ParseWholeNumber(const TCHAR* text, int* value) {
+    TCHAR* end = nullptr;
+    const long number = _tcstol(text, &end, 10);
     if (*text == '\0' || *end != '\0' || number < 1 || number > 86400) {
         return false;
     }
@@ -43,16 +46,16 @@ static bool ParseWholeNumber(const char* text, int* value) {
     return true;
 }
 
-static bool ParseArguments(int argc, char** argv, Options* out) {
+static bool ParseArguments(int argc, TCHAR** argv, Options* out) {
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+        if (_tcscmp(argv[i], TEXT("--seconds")) == 0 && i + 1 < argc) {
             if (!ParseWholeNumber(argv[++i], &out->seconds)) {
                 return false;
             }
-        } else if (strcmp(argv[i], "--shot") == 0 && i + 1 < argc) {
+        } else if (_tcscmp(argv[i], TEXT("--shot")) == 0 && i + 1 < argc) {
             out->shot = argv[++i];
-        } else if (strncmp(argv[i], "--", 2) == 0 || positional == 7) {
+        } else if (_tcsncmp(argv[i], TEXT("--"), 2) == 0 || positional == 7) {
             return false;
         } else {
             out->values[positional++] = argv[i];
@@ -62,17 +65,16 @@ static bool ParseArguments(int argc, char** argv, Options* out) {
 }
 
 // Pushes one entry the way a host does: its own GlobalAlloc block, next then text.
-static void Push(StackEntry** top, const char* text) {
-    const size_t length = strlen(text);
-    auto* entry =
-        static_cast<StackEntry*>(GlobalAlloc(GMEM_FIXED, sizeof(StackEntry*) + length + 1));
+static void Push(StackEntry** top, const TCHAR* text) {
+    const size_t bytes = (_tcslen(text) + 1) * sizeof(TCHAR);
+    auto* entry = static_cast<StackEntry*>(GlobalAlloc(GMEM_FIXED, sizeof(StackEntry*) + bytes));
     entry->next = *top;
-    memcpy(entry->text, text, length + 1);
+    memcpy(entry->text, text, bytes);
     *top = entry;
 }
 
 // Writes the whole screen as a 24-bit bottom-up BMP.
-static bool WriteScreenshot(const char* path) {
+static bool WriteScreenshot(const TCHAR* path) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     BITMAPINFO info = {};
@@ -98,7 +100,7 @@ static bool WriteScreenshot(const char* path) {
         file.bfType = 0x4D42; // "BM"
         file.bfOffBits = sizeof file + sizeof info.bmiHeader;
         file.bfSize = file.bfOffBits + imageSize;
-        FILE* out = fopen(path, "wb");
+        FILE* out = _tfopen(path, TEXT("wb"));
         if (out != nullptr) {
             written = fwrite(&file, sizeof file, 1, out) == 1 &&
                       fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
@@ -119,18 +121,18 @@ static void OnPaint(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    static const char text[] = "This is the host window.\nThe backdrop lies behind it.";
+    static const TCHAR text[] = TEXT("This is the host window.\nThe backdrop lies behind it.");
     InflateRect(&client, -16, -16);
-    DrawTextA(dc, text, -1, &client, DT_LEFT | DT_WORDBREAK);
+    DrawText(dc, text, -1, &client, DT_LEFT | DT_WORDBREAK);
     EndPaint(window, &ps);
 }
 
 static void OnTimer(HWND window, UINT_PTR id) {
     KillTimer(window, id);
     if (id == ShotTimer && !WriteScreenshot(options.shot)) {
-        fprintf(stderr, "orrindel-preview: cannot write %s\n", options.shot);
+        _ftprintf(stderr, TEXT("orrindel-preview: cannot write %s\n"), options.shot);
     }
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    PostMessage(window, WM_CLOSE, 0, 0);
 }
 
 static void OnDestroy() {
@@ -153,32 +155,32 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         OnDestroy();
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProc(window, message, wParam, lParam);
 }
 
 static HWND CreateMainWindow(HINSTANCE instance) {
-    WNDCLASSEXA wc = {};
+    WNDCLASSEX wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(103));
-    wc.lpszClassName = "OrrindelPreviewHost";
-    RegisterClassExA(&wc);
+    wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(103));
+    wc.lpszClassName = TEXT("OrrindelPreviewHost");
+    RegisterClassEx(&wc);
     const int x = (GetSystemMetrics(SM_CXSCREEN) - WindowWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight) / 2;
-    return CreateWindowExA(0, "OrrindelPreviewHost", "", WS_OVERLAPPEDWINDOW, x, y, WindowWidth,
-                           WindowHeight, nullptr, nullptr, instance, nullptr);
+    return CreateWindowEx(0, TEXT("OrrindelPreviewHost"), TEXT(""), WS_OVERLAPPEDWINDOW, x, y,
+                          WindowWidth, WindowHeight, nullptr, nullptr, instance, nullptr);
 }
 
-int main(int argc, char** argv) {
+int _tmain(int argc, TCHAR** argv) {
     if (!ParseArguments(argc, argv, &options)) {
         fputs(Usage, stderr);
         return 2;
     }
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandle(nullptr);
     HWND window = CreateMainWindow(instance);
-    HMODULE plugin = LoadLibraryA("Orrindel.dll");
+    HMODULE plugin = LoadLibrary(TEXT("Orrindel.dll"));
     auto setBg =
         plugin ? reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(plugin, "SetBg")))
                : nullptr;
@@ -195,7 +197,7 @@ int main(int argc, char** argv) {
     HostServices services = {};
     services.RegisterNotifyCallback = RegisterNotifyCallback;
     setBg(window, 0, 0, &top, &services);
-    SetWindowTextA(window, "Orrindel preview host");
+    SetWindowText(window, TEXT("Orrindel preview host"));
     // Shown once the backdrop exists, as a host does that sets up at start-up. (Wine's
     // virtual desktop stacks its windows on screen in the order they were first
     // shown, whatever the Z order says later: a host window shown before the
@@ -209,9 +211,9 @@ int main(int argc, char** argv) {
         SetTimer(window, CloseTimer, static_cast<UINT>(options.seconds) * 1000, nullptr);
     }
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessage(&msg);
     }
     FreeLibrary(plugin);
     return 0;
