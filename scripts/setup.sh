@@ -9,10 +9,38 @@
 # half a second, so that one static binary is taken from trixie's qemu-user package.
 set -euo pipefail
 
-packages=(cmake make g++-mingw-w64-i686-posix googletest wine wine32:i386 xvfb xauth
-          fonts-liberation fonts-wine imagemagick)
+packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
+          wine wine32:i386 wine64 xvfb xauth fonts-liberation fonts-wine imagemagick)
 qemu=/usr/local/lib/orrindel/qemu-i386
 binfmt=/proc/sys/fs/binfmt_misc
+
+# The Debian mirror this machine's own apt configuration uses for its release, from
+# the deb822 files in sources.list.d or from sources.list.
+debian_mirror() {
+  local codename
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  {
+    for file in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$file" ] || continue
+      # Stanzas are separated by blank lines; take the URI of one that serves
+      # binary packages of this release.
+      awk -v suite="$codename" '
+        function flush() { if (uri != "" && deb && ours) print uri; uri = ""; deb = ours = 0 }
+        /^[[:space:]]*$/ { flush(); next }
+        tolower($1) == "types:" { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
+        tolower($1) == "uris:" { uri = $2 }
+        tolower($1) == "suites:" { for (i = 2; i <= NF; i++) if ($i == suite) ours = 1 }
+        END { flush() }' "$file"
+    done
+    if [ -f /etc/apt/sources.list ]; then
+      # deb [options] URI suite components...
+      awk -v suite="$codename" '$1 == "deb" {
+        i = 2
+        if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
+        if ($(i + 1) == suite) print $i }' /etc/apt/sources.list
+    fi
+  } | head -n 1
+}
 
 need_root() {
   if [ "$(id -u)" -ne 0 ]; then
@@ -45,11 +73,17 @@ fi
 
 need_root "running 32-bit Wine under emulation"
 if [ ! -x "$qemu" ]; then
-  echo "setup: this kernel runs no 32-bit code; fetching qemu-i386 (qemu-user from Debian trixie)"
+  mirror=$(debian_mirror)
+  if [ -z "$mirror" ]; then
+    echo "setup: no Debian mirror found in this machine's apt sources" >&2
+    exit 1
+  fi
+  echo "setup: this kernel runs no 32-bit code; fetching qemu-i386 (qemu-user from Debian trixie, $mirror)"
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
-  echo 'deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main' \
+  # The machine's own mirror, with the suite swapped for trixie.
+  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror trixie main" \
     >"$work/sources.list"
   apt_opts=(-o Dir::Etc::sourcelist="$work/sources.list" -o Dir::Etc::sourceparts=-
             -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache"

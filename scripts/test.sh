@@ -1,8 +1,36 @@
 #!/usr/bin/env bash
-# The whole test suite: setup, configure, build, and every test program under Wine.
+# The whole test suite, for every flavour: setup, configure, build, every test
+# program under the Wine of its architecture, and the release package. Arguments
+# go to ctest (e.g. -R window_tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/flavours.sh
 scripts/build.sh
-export ORRINDEL_BUILD=build
-source scripts/wine-env.sh
-ctest --test-dir build --output-on-failure "$@"
+
+failed=()
+for arch in win32 win64; do
+  flavours=()
+  for flavour in "${ORRINDEL_FLAVOURS[@]}"; do
+    [ "$(flavour_arch "$flavour")" == "$arch" ] && flavours+=("$flavour")
+  done
+  # One Xvfb and wineserver per architecture, stopped when the subshell ends.
+  (
+    source scripts/wine-env.sh "$arch"
+    status=0
+    for flavour in "${flavours[@]}"; do
+      echo "== $flavour"
+      ctest --test-dir "build/$flavour" --output-on-failure "$@" || status=1
+    done
+    exit $status
+  ) || failed+=("$arch")
+done
+
+echo "== release package"
+zip=$(scripts/package.sh --quiet)
+tests/check_package.sh "$zip" || failed+=(package)
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "test: FAILED (${failed[*]})"
+  exit 1
+fi
+echo "test: all flavours passed"

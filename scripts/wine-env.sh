@@ -1,22 +1,30 @@
-# Sourced by the scripts that run Windows programs: starts Xvfb (unless told to use
-# an existing display) and a persistent wineserver on a prefix under the build
-# folder, prepares that prefix once, and stops what it started on exit.
-#   ORRINDEL_BUILD   build folder (default: build)
-#   ORRINDEL_DISPLAY use this display instead of starting Xvfb
+# Sourced by the scripts that run Windows programs, with the architecture whose
+# programs they run:   source scripts/wine-env.sh win32|win64
+# Starts Xvfb (unless told to use an existing display) and a persistent wineserver
+# on that architecture's prefix, build/wine-<arch>, prepares the prefix once, and
+# stops what it started on exit.
+#   ORRINDEL_DISPLAY   use this display instead of starting Xvfb
 
-build_dir=${ORRINDEL_BUILD:-build}
-mkdir -p "$build_dir"
-export WINEPREFIX=$(cd "$build_dir" && pwd)/wineprefix
-export WINEARCH=win32
+ORRINDEL_WINE_ARCH=${1:?usage: source scripts/wine-env.sh win32|win64}
+export ORRINDEL_WINE_ARCH
+mkdir -p build
+export WINEPREFIX=$(cd build && pwd)/wine-$ORRINDEL_WINE_ARCH
+export WINEARCH=$ORRINDEL_WINE_ARCH
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The 64-bit server serves 32-bit programs and runs natively even where 32-bit
-# code is emulated.
-if [ -x /usr/lib/wine/wineserver64 ]; then
-  export WINESERVER=/usr/lib/wine/wineserver64
-else
-  export WINESERVER=/usr/lib/wine/wineserver32
-fi
+# Command-line texts pass from Unix to Windows programs as UTF-8.
+export LC_ALL=C.UTF-8
+# Debian's `wine` launcher always picks the 32-bit loader when wine32 is installed,
+# so each architecture calls its own loader. The 64-bit server serves both.
+case $ORRINDEL_WINE_ARCH in
+  win32) export ORRINDEL_WINE_LOADER=/usr/lib/wine/wine ;;
+  win64) export ORRINDEL_WINE_LOADER=/usr/lib/wine/wine64 ;;
+  *)
+    echo "wine-env: unknown architecture '$ORRINDEL_WINE_ARCH'" >&2
+    return 2
+    ;;
+esac
+export WINESERVER=/usr/lib/wine/wineserver64
 
 orrindel_xvfb_pid=
 orrindel_stop() {
@@ -44,7 +52,7 @@ fi
 if [ ! -f "$WINEPREFIX/.orrindel-ready" ]; then
   echo "wine: preparing $WINEPREFIX (once)"
   rm -rf "$WINEPREFIX"
-  wine wineboot -i >/dev/null 2>&1
+  "$ORRINDEL_WINE_LOADER" wineboot -i >/dev/null 2>&1
   # Same metrics on every machine: a 1024x768 virtual desktop, which also draws
   # captions as Windows does; and the title face with the metrics it is made for.
   cat >"$WINEPREFIX/drive_c/orrindel.reg" <<'REG'
@@ -59,7 +67,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "Times New Roman"="Liberation Serif"
 REG
-  wine regedit /S 'C:\orrindel.reg' >/dev/null 2>&1
+  "$ORRINDEL_WINE_LOADER" regedit /S 'C:\orrindel.reg' >/dev/null 2>&1
   # Restart so the desktop comes up with the new settings (this also saves them).
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true

@@ -1,0 +1,33 @@
+# Sourced by the scripts: the three flavours of Orrindel.dll, and for each its build
+# folder (build/<flavour>), its toolchain and the Wine prefix its programs run in.
+ORRINDEL_FLAVOURS=(x86-8bit x86-utf16 x64-utf16)
+
+flavour_check() {
+  case $1 in
+    x86-8bit | x86-utf16 | x64-utf16) ;;
+    *)
+      echo "unknown flavour '$1' (x86-8bit, x86-utf16 or x64-utf16)" >&2
+      return 2
+      ;;
+  esac
+}
+
+# win32 or win64: which Wine runs the flavour's programs.
+flavour_arch() {
+  case $1 in
+    x64-*) echo win64 ;;
+    *) echo win32 ;;
+  esac
+}
+
+flavour_toolchain() {
+  case $1 in
+    x64-*) echo cmake/mingw-x86_64.cmake ;;
+    *) echo cmake/mingw-i686.cmake ;;
+  esac
+}
+
+# The version, set once in CMakeLists.txt.
+orrindel_version() {
+  sed -n 's/^project(Orrindel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+}
