@@ -6,10 +6,22 @@
 // Moves without sizing, moving or activating: only the Z order changes.
 constexpr UINT ZOrderOnly = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 
+static void UnregisterClasses() {
+    UnregisterClass(BackdropClassName, gState.moduleInstance);
+    UnregisterClass(OwnerClassName, gState.moduleInstance);
+}
+
 static bool RegisterClasses() {
     // The two records differ in their name and procedure alone.
     WNDCLASSEX wc = {};
     wc.cbSize = sizeof wc;
+    // Classes that carry our procedure are ours, left by an earlier load of this
+    // DLL that was unloaded while their windows lived on another thread: take them
+    // back. A class someone else registered under our name stays theirs.
+    if (GetClassInfoEx(gState.moduleInstance, BackdropClassName, &wc) &&
+        wc.lpfnWndProc == BackdropWndProc) {
+        UnregisterClasses();
+    }
     wc.lpfnWndProc = DefWindowProc;
     wc.hInstance = gState.moduleInstance;
     wc.lpszClassName = OwnerClassName;
@@ -23,11 +35,6 @@ static bool RegisterClasses() {
         return false;
     }
     return true;
-}
-
-static void UnregisterClasses() {
-    UnregisterClass(BackdropClassName, gState.moduleInstance);
-    UnregisterClass(OwnerClassName, gState.moduleInstance);
 }
 
 // Owner, icon and classes: what a backdrop leaves once its window is gone. Called
@@ -68,11 +75,15 @@ static void SubclassHostWindow(HWND host) {
     // BackdropWndProc, and every message would recurse forever. Installed now or
     // before, the window is ours to serve and, at teardown, to give back.
     const bool unicode = IsWindowUnicode(host) != FALSE;
-    if (HostProc(host, unicode) != BackdropWndProc) {
-        gState.hostPrevProc = SwapHostProc(host, unicode, BackdropWndProc);
-    }
+    const WNDPROC current = HostProc(host, unicode);
     gState.hostUnicode = unicode;
     gState.subclassedWindow = host;
+    if (current != BackdropWndProc) {
+        // Recorded before the swap: when another thread subclasses, the host's own
+        // thread may deliver a message through BackdropWndProc the moment it is in.
+        gState.hostPrevProc = current;
+        SwapHostProc(host, unicode, BackdropWndProc);
+    }
 }
 
 static void RestoreHostWindow() {
@@ -83,12 +94,51 @@ static void RestoreHostWindow() {
     gState.subclassedWindow = nullptr;
 }
 
+// Windows belong to the thread that creates them, are painted by its message loop
+// and die with it. SetBg and the host's callback may come from any thread, so our
+// windows are made and unmade on the host window's thread alone.
+static bool OnThreadOf(HWND window) {
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+// Hands `request` to the thread of the subclassed host window, which runs it with
+// the next message it handles; WM_NULL makes sure there is one. Never waits: a
+// host thread that is busy or blocked runs it once it pumps again.
+static void AskHostThread(HostRequest request) {
+    gState.hostRequest = request;
+    PostMessage(gState.subclassedWindow, WM_NULL, 0, 0);
+}
+
+// Wine's X11 driver restacks an X window only when it becomes the topmost window:
+// showing the backdrop puts its X window on top of the host's, and placing it below
+// the host afterwards changes the Win32 order alone, which expose and pointer events
+// later copy back from the X order. So once the backdrop shows, the host window is
+// lifted back to the top, which moves its X window as well. The host's messages
+// meanwhile must not move the backdrop below it first, or the lift would find the
+// host on top already and change nothing on screen.
+static void ShowBehindHost(HWND host, HWND backdrop, int showCommand) {
+    gState.liftingHost = true;
+    if (!ShowWindow(backdrop, showCommand)) { // it was hidden until now
+        SetWindowPos(host, HWND_TOP, 0, 0, 0, 0, ZOrderOnly);
+    }
+    gState.liftingHost = false;
+}
+
 void CreateBackdrop() {
-    RestoreHostWindow();
-    ReleaseLeftovers();
     HWND host = gState.hostWindow;
     // A handle that names no window would leave a backdrop nobody tracks.
-    if (!IsWindow(host) || !RegisterClasses()) {
+    if (!IsWindow(host)) {
+        return;
+    }
+    if (!OnThreadOf(host)) {
+        // The host's thread gets to us through the procedure we install now.
+        SubclassHostWindow(host);
+        AskHostThread(HostRequest::Create);
+        return;
+    }
+    RestoreHostWindow();
+    ReleaseLeftovers();
+    if (!RegisterClasses()) {
         return;
     }
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -121,7 +171,8 @@ void CreateBackdrop() {
         gState.backdropIcon = icon;
     }
     SubclassHostWindow(host);
-    ShowWindow(backdrop, SW_SHOWNA);
+    // Shown while not yet tracked, so the host's messages leave the order alone.
+    ShowBehindHost(host, backdrop, SW_SHOWNA);
     gState.backdropWindow = backdrop;
     SetWindowPos(backdrop, host, 0, 0, 0, 0, ZOrderOnly);
 }
@@ -134,11 +185,35 @@ static void KeepBelow(HWND host, HWND backdrop) {
     }
 }
 
+// A request another thread left for this one (see AskHostThread).
+static void RunHostRequest() {
+    const HostRequest request = gState.hostRequest;
+    gState.hostRequest = HostRequest::None;
+    if (request == HostRequest::TearDown) {
+        TearDownBackdrop();
+    } else if (request == HostRequest::Create && !IsWindow(gState.backdropWindow)) {
+        CreateBackdrop();
+    }
+}
+
 static LRESULT OnHostMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+    RunHostRequest();
+    // The host window is going without our teardown: everything goes with it, so
+    // nothing of ours refers to a dead handle and the next SetBg starts afresh.
+    if (message == WM_NCDESTROY) {
+        TearDownBackdrop();
+        if (gState.hostWindow == host) {
+            gState.hostWindow = nullptr;
+        }
+    }
     HWND backdrop = gState.backdropWindow;
-    if (backdrop != nullptr) {
+    if (backdrop != nullptr && !gState.liftingHost) {
         if (message == WM_SIZE) {
-            ShowWindow(backdrop, wParam == SIZE_MINIMIZED ? SW_HIDE : SW_SHOW);
+            if (wParam == SIZE_MINIMIZED) {
+                ShowWindow(backdrop, SW_HIDE);
+            } else {
+                ShowBehindHost(host, backdrop, SW_SHOW);
+            }
         }
         KeepBelow(host, backdrop);
         // The backdrop's caption changes before the host's own procedure sees the
@@ -181,6 +256,11 @@ LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void TearDownBackdrop() {
+    if (IsWindow(gState.subclassedWindow) && !OnThreadOf(gState.subclassedWindow)) {
+        AskHostThread(HostRequest::TearDown);
+        return;
+    }
+    gState.hostRequest = HostRequest::None;
     RestoreHostWindow();
     HWND backdrop = gState.backdropWindow;
     if (IsWindow(backdrop)) {
@@ -188,4 +268,26 @@ void TearDownBackdrop() {
     }
     gState.backdropWindow = nullptr;
     ReleaseLeftovers();
+}
+
+void TearDownAtUnload() {
+    HWND host = gState.subclassedWindow;
+    if (!IsWindow(host) || OnThreadOf(host)) {
+        TearDownBackdrop();
+        return;
+    }
+    // Unloading on another thread than our windows': the loader lock is held and our
+    // code is about to go, so nothing may wait for that thread, and nothing may be
+    // left that calls into us. The host window gets its procedure back at once, the
+    // backdrop DefWindowProc's, and their thread closes both of our windows when it
+    // next pumps (DefWindowProc destroys a window on WM_CLOSE). The classes stay
+    // registered under our instance as long as those windows live.
+    RestoreHostWindow();
+    HWND backdrop = gState.backdropWindow;
+    if (IsWindow(backdrop)) {
+        SetWindowLongPtr(backdrop, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProc));
+        PostMessage(backdrop, WM_CLOSE, 0, 0);
+    }
+    PostMessage(gState.ownerWindow, WM_CLOSE, 0, 0);
+    gState.backdropWindow = nullptr;
 }

@@ -27,8 +27,9 @@ extern "C" void __cdecl SetBg(HWND hostWindow, UINT_PTR, UINT_PTR, StackEntry** 
     gState.bottomColor = PopColor();
     PopParam(gState.title, TitleSize); // an empty stack keeps the previous title
     gState.hostWindow = hostWindow;
-    // New colours and title show at the backdrop's next paint.
+    // New colours and title show at once, whichever thread this is.
     if (IsWindow(gState.backdropWindow)) {
+        InvalidateRect(gState.backdropWindow, nullptr, FALSE);
         return;
     }
     if (hostWindow == nullptr) {
@@ -40,7 +41,7 @@ extern "C" void __cdecl SetBg(HWND hostWindow, UINT_PTR, UINT_PTR, StackEntry** 
 extern "C" BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID) {
     gState.moduleInstance = instance;
     if (reason == DLL_PROCESS_DETACH) {
-        TearDownBackdrop();
+        TearDownAtUnload();
     }
     return TRUE;
 }

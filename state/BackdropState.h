@@ -8,6 +8,9 @@ struct StackEntry;
 
 constexpr int TitleSize = 1024; // characters: 1023 and the NUL
 
+// What a thread other than the host window's leaves for that thread to do.
+enum class HostRequest : BYTE { None, Create, TearDown };
+
 struct BackdropState {
     StackEntry** stackTop; // the host's stack-top location; the host owns it
     TCHAR title[TitleSize];
@@ -22,6 +25,8 @@ struct BackdropState {
     HWND ownerWindow;      // hidden owner of the backdrop
     HICON backdropIcon;    // the backdrop's small icon: we loaded it, we destroy it
     bool classesRegistered;
+    HostRequest hostRequest; // for subclassedWindow's thread, run with its next message
+    bool liftingHost;        // the host window is being lifted in front of the backdrop
 };
 
 extern BackdropState gState;
