@@ -49,14 +49,11 @@ else
   export DISPLAY=:$display_number
 fi
 
-if [ ! -f "$WINEPREFIX/.orrindel-ready" ]; then
-  echo "wine: preparing $WINEPREFIX (once)"
-  rm -rf "$WINEPREFIX"
-  "$ORRINDEL_WINE_LOADER" wineboot -i >/dev/null 2>&1
-  # Same metrics on every machine: a 1024x768 virtual desktop, which also draws
-  # captions as Windows does; and the title face with the metrics it is made for.
-  cat >"$WINEPREFIX/drive_c/orrindel.reg" <<'REG'
-REGEDIT4
+# Same metrics on every machine: a 1024x768 virtual desktop, which also draws
+# captions as Windows does; and the title face with the metrics it is made for. The
+# screen tests also run under two names whose desktop, "Bare", has no size: those
+# show their windows on the X display itself.
+settings='REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
@@ -64,13 +61,26 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
 
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\screen_tests_bare.exe\Explorer]
+"Desktop"="Bare"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\screen_tests_wm.exe\Explorer]
+"Desktop"="Bare"
+
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "Times New Roman"="Liberation Serif"
-REG
+'
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
+  echo "wine: preparing $WINEPREFIX (once)"
+  "$ORRINDEL_WINE_LOADER" wineboot -i >/dev/null 2>&1
+fi
+settings_sum=$(echo "$settings" | md5sum)
+if [ "$(cat "$WINEPREFIX/.orrindel-settings" 2>/dev/null)" != "$settings_sum" ]; then
+  echo "$settings" >"$WINEPREFIX/drive_c/orrindel.reg"
   "$ORRINDEL_WINE_LOADER" regedit /S 'C:\orrindel.reg' >/dev/null 2>&1
   # Restart so the desktop comes up with the new settings (this also saves them).
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.orrindel-ready"
+  echo "$settings_sum" >"$WINEPREFIX/.orrindel-settings"
 fi
 "$WINESERVER" -p

@@ -157,10 +157,7 @@ TEST_F(RobustnessTest, FaultsAroundTheBackdrop) {
         {"backdrop closed from another thread",
          [this] {
              HANDLE thread = CreateThread(nullptr, 0, SendClose, Backdrop(), 0, nullptr);
-             while (MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) ==
-                    WAIT_OBJECT_0 + 1) {
-                 PumpMessages();
-             }
+             EXPECT_TRUE(PumpUntilEnded(thread, 5000));
              CloseHandle(thread);
              EXPECT_EQ(Backdrop(), nullptr);
              EXPECT_EQ(ProcOf(host_), hostProc_);

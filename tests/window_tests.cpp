@@ -347,9 +347,7 @@ TEST_F(BackdropTest, NoticesABackdropClosedFromOutside) {
     ASSERT_NE(backdrop, nullptr);
     HANDLE thread = CreateThread(nullptr, 0, CloseFromOutside, backdrop, 0, nullptr);
     // The close arrives as a sent message, which this thread takes while it waits.
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
-        PumpMessages();
-    }
+    EXPECT_TRUE(PumpUntilEnded(thread, 5000));
     CloseHandle(thread);
     EXPECT_FALSE(IsWindow(backdrop));
     EXPECT_EQ(gState.backdropWindow, nullptr);

@@ -115,6 +115,18 @@ class PluginTest : public ::testing::Test {
         GetClientRect(backdrop, &client);
         return {PixelAt(backdrop, client.right - 2, 0), PixelAt(backdrop, 5, client.bottom - 1)};
     }
+    // What the screen shows of the backdrop's top and bottom rows, far from the host
+    // window and the title, as it stands: nothing is repainted for the reading.
+    static Colors ShownColors() {
+        HWND backdrop = Backdrop();
+        RECT client;
+        GetClientRect(backdrop, &client);
+        POINT topRight = {client.right - 2, 0};
+        POINT bottomLeft = {5, client.bottom - 1};
+        ClientToScreen(backdrop, &topRight);
+        ClientToScreen(backdrop, &bottomLeft);
+        return {ScreenPixel(topRight.x, topRight.y), ScreenPixel(bottomLeft.x, bottomLeft.y)};
+    }
     static COLORREF BottomBand(Colors c) {
         RECT client;
         GetClientRect(Backdrop(), &client);

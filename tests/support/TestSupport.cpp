@@ -123,3 +123,30 @@ void PumpMessages() {
         DispatchMessage(&msg);
     }
 }
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC dc = GetDC(nullptr);
+    const COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(nullptr, dc);
+    return color;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+        PumpMessages();
+    }
+}
+
+bool PumpUntilEnded(HANDLE thread, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - start) {
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, ms - elapsed, QS_ALLINPUT) ==
+            WAIT_OBJECT_0) {
+            return true;
+        }
+        PumpMessages();
+    }
+    return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}

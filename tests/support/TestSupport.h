@@ -51,5 +51,13 @@ HWND CreatePaintWindow(int width, int height);
 void PaintNow(HWND window);
 COLORREF PixelAt(HWND window, int x, int y);
 
+// What the screen shows at (x, y), whichever window drew it.
+COLORREF ScreenPixel(int x, int y);
+
 // Pumps the messages queued for this thread.
 void PumpMessages();
+// Pumps this thread's messages, sent ones included, for `ms` milliseconds.
+void PumpFor(DWORD ms);
+// Pumps this thread's messages until `thread` ends or `ms` milliseconds pass;
+// true when it ended.
+bool PumpUntilEnded(HANDLE thread, DWORD ms);
