@@ -189,6 +189,9 @@ int _tmain(int argc, TCHAR** argv) {
                 window == nullptr ? "create the host window" : "load SetBg from Orrindel.dll");
         return 1;
     }
+    // On screen first, as most hosts are by the time they call a plug-in.
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
     // The title goes on first and the top red last, so red pops first.
     StackEntry* top = nullptr;
     for (int i = 6; i >= 0; --i) {
@@ -198,12 +201,6 @@ int _tmain(int argc, TCHAR** argv) {
     services.RegisterNotifyCallback = RegisterNotifyCallback;
     setBg(window, 0, 0, &top, &services);
     SetWindowText(window, TEXT("Orrindel preview host"));
-    // Shown once the backdrop exists, as a host does that sets up at start-up. (Wine's
-    // virtual desktop stacks its windows on screen in the order they were first
-    // shown, whatever the Z order says later: a host window shown before the
-    // backdrop would be drawn under it there.)
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
 
     if (options.shot != nullptr) {
         SetTimer(window, ShotTimer, ShotDelayMs, nullptr);
