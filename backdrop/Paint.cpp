@@ -2,13 +2,10 @@
 // the title with a black shadow. Every GDI object is made and deleted in one paint.
 #include "backdrop/Backdrop.h"
 #include "backdrop/Gradient.h"
+#include "backdrop/TitleLayout.h"
 #include "state/BackdropState.h"
 
-constexpr int TitleFontHeight = 40;
 constexpr TCHAR TitleFontFace[] IN_CODE_SECTION = TEXT("TIMES NEW ROMAN");
-constexpr int TitleX = 16; // where the white title starts
-constexpr int TitleY = 8;
-constexpr int ShadowOffset = 4; // the black copy lies this far right and down
 constexpr COLORREF TitleColor = RGB(255, 255, 255);
 constexpr COLORREF ShadowColor = RGB(0, 0, 0);
 
@@ -27,29 +24,31 @@ static void PaintGradient(HDC dc, int width, int height) {
     }
 }
 
-static void PaintTitle(HDC dc, HFONT font) {
+static void PaintTitle(HDC dc, HFONT font, const TitleLayout& layout) {
     const int length = lstrlen(gState.title);
+    const int shadow = layout.shadowOffset;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ShadowColor);
     HGDIOBJ previousFont = SelectObject(dc, font);
-    ExtTextOut(dc, TitleX + ShadowOffset, TitleY + ShadowOffset, 0, nullptr, gState.title, length,
-               nullptr);
+    ExtTextOut(dc, layout.x + shadow, layout.y + shadow, 0, nullptr, gState.title, length, nullptr);
     SetTextColor(dc, TitleColor);
-    ExtTextOut(dc, TitleX, TitleY, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, layout.x, layout.y, 0, nullptr, gState.title, length, nullptr);
     SelectObject(dc, previousFont);
 }
 
 void PaintBackdrop(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    HFONT font = CreateFont(TitleFontHeight, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
+    // The screen's DPI: the title is as large on a high-DPI screen as on others.
+    const TitleLayout layout = TitleLayoutFor(GetDeviceCaps(dc, LOGPIXELSY));
+    HFONT font = CreateFont(layout.fontHeight, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
     RECT client;
     GetClientRect(window, &client);
     PaintGradient(dc, client.right, client.bottom);
     if (font != nullptr) {
-        PaintTitle(dc, font);
+        PaintTitle(dc, font, layout);
         DeleteObject(font);
     }
     EndPaint(window, &ps);

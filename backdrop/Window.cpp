@@ -240,6 +240,15 @@ static void OnBackdropDestroyed(HWND window) {
     }
 }
 
+// The screen changed size (a new resolution, a remote session resized, a laptop
+// docked): cover the new one, where we are in the Z order, and paint the bands for
+// its height.
+static void OnDisplayChange(HWND backdrop) {
+    SetWindowPos(backdrop, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                 GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(backdrop, nullptr, FALSE);
+}
+
 LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window == gState.subclassedWindow) {
         return OnHostMessage(window, message, wParam, lParam);
@@ -247,6 +256,9 @@ LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_PAINT:
         PaintBackdrop(window);
+        break;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange(window);
         break;
     case WM_NCDESTROY:
         OnBackdropDestroyed(window);
