@@ -8,6 +8,7 @@
 
 #include "backdrop/Backdrop.h"
 #include "backdrop/Gradient.h"
+#include "backdrop/TitleLayout.h"
 #include "state/BackdropState.h"
 #include "support/TestSupport.h"
 
@@ -29,6 +30,25 @@ TEST(BandColor, FollowsTheBlendOfTopAndBottom) {
     for (const auto& c : cases) {
         EXPECT_EQ(BandColor(c.top, c.bottom, c.y, c.height), c.expected)
             << "y " << c.y << " of " << c.height;
+    }
+}
+
+TEST(TitleLayout, ScalesWithTheScreensDpiAsMulDivRounds) {
+    const struct {
+        int dpi;
+        TitleLayout expected; // font height, x, y, shadow offset
+    } cases[] = {
+        {96, {40, 16, 8, 4}},   {144, {60, 24, 12, 6}}, {120, {50, 20, 10, 5}},
+        {192, {80, 32, 16, 8}}, {72, {30, 12, 6, 3}},   {108, {45, 18, 9, 5}}, // 4.5 rounds up
+        {84, {35, 14, 7, 4}},                                                  // 3.5 rounds up
+        {100, {42, 17, 8, 4}}, // 41.67, 16.67, 8.33, 4.17
+    };
+    for (const auto& c : cases) {
+        const TitleLayout layout = TitleLayoutFor(c.dpi);
+        EXPECT_EQ(layout.fontHeight, c.expected.fontHeight) << c.dpi << " DPI";
+        EXPECT_EQ(layout.x, c.expected.x) << c.dpi << " DPI";
+        EXPECT_EQ(layout.y, c.expected.y) << c.dpi << " DPI";
+        EXPECT_EQ(layout.shadowOffset, c.expected.shadowOffset) << c.dpi << " DPI";
     }
 }
 
