@@ -64,10 +64,18 @@ static WNDPROC HostProc(HWND host, bool unicode) {
                                              : GetWindowLongPtrA(host, GWLP_WNDPROC));
 }
 
-static WNDPROC SwapHostProc(HWND host, bool unicode, WNDPROC proc) {
+static void SwapHostProc(HWND host, bool unicode, WNDPROC proc) {
     const LONG_PTR value = reinterpret_cast<LONG_PTR>(proc);
-    return reinterpret_cast<WNDPROC>(unicode ? SetWindowLongPtrW(host, GWLP_WNDPROC, value)
-                                             : SetWindowLongPtrA(host, GWLP_WNDPROC, value));
+    if (unicode) {
+        SetWindowLongPtrW(host, GWLP_WNDPROC, value);
+    } else {
+        SetWindowLongPtrA(host, GWLP_WNDPROC, value);
+    }
+}
+
+static LRESULT CallHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+    return gState.hostUnicode ? CallWindowProcW(gState.hostPrevProc, host, message, wParam, lParam)
+                              : CallWindowProcA(gState.hostPrevProc, host, message, wParam, lParam);
 }
 
 static void SubclassHostWindow(HWND host) {
@@ -196,38 +204,53 @@ static void RunHostRequest() {
     }
 }
 
-static LRESULT OnHostMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
-    RunHostRequest();
-    // The host window is going without our teardown: everything goes with it, so
-    // nothing of ours refers to a dead handle and the next SetBg starts afresh.
-    if (message == WM_NCDESTROY) {
-        TearDownBackdrop();
-        if (gState.hostWindow == host) {
-            gState.hostWindow = nullptr;
-        }
+// The host window is going without our teardown: everything goes with it, so
+// nothing of ours refers to a dead handle and the next SetBg starts afresh.
+static void OnHostDestroyed(HWND host) {
+    TearDownBackdrop();
+    if (gState.hostWindow == host) {
+        gState.hostWindow = nullptr;
     }
+}
+
+// Minimised, the host hides its backdrop; shown in any other way, it shows it.
+static void OnHostSized(HWND host, HWND backdrop, WPARAM sizeType) {
+    if (sizeType == SIZE_MINIMIZED) {
+        ShowWindow(backdrop, SW_HIDE);
+    } else {
+        ShowBehindHost(host, backdrop, SW_SHOW);
+    }
+}
+
+// The caption comes in the host window's character set.
+static void OnHostCaption(HWND backdrop, LPARAM text) {
+    if (gState.hostUnicode) {
+        SetWindowTextW(backdrop, reinterpret_cast<LPCWSTR>(text));
+    } else {
+        SetWindowTextA(backdrop, reinterpret_cast<LPCSTR>(text));
+    }
+}
+
+// Every message for the host window keeps the backdrop in step with it before the
+// host's own procedure sees the message.
+static LRESULT OnHostMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCDESTROY) {
+        OnHostDestroyed(host);
+    }
+    RunHostRequest();
     HWND backdrop = gState.backdropWindow;
     if (backdrop != nullptr && !gState.liftingHost) {
-        if (message == WM_SIZE) {
-            if (wParam == SIZE_MINIMIZED) {
-                ShowWindow(backdrop, SW_HIDE);
-            } else {
-                ShowBehindHost(host, backdrop, SW_SHOW);
-            }
+        switch (message) {
+        case WM_SIZE:
+            OnHostSized(host, backdrop, wParam);
+            break;
+        case WM_SETTEXT:
+            OnHostCaption(backdrop, lParam);
+            break;
         }
         KeepBelow(host, backdrop);
-        // The backdrop's caption changes before the host's own procedure sees the
-        // text, which comes in the host window's character set.
-        if (message == WM_SETTEXT) {
-            if (gState.hostUnicode) {
-                SetWindowTextW(backdrop, reinterpret_cast<LPCWSTR>(lParam));
-            } else {
-                SetWindowTextA(backdrop, reinterpret_cast<LPCSTR>(lParam));
-            }
-        }
     }
-    return gState.hostUnicode ? CallWindowProcW(gState.hostPrevProc, host, message, wParam, lParam)
-                              : CallWindowProcA(gState.hostPrevProc, host, message, wParam, lParam);
+    return CallHostProc(host, message, wParam, lParam);
 }
 
 // The backdrop is going, by our teardown or because someone else destroyed it
@@ -300,6 +323,8 @@ void TearDownAtUnload() {
         SetWindowLongPtr(backdrop, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProc));
         PostMessage(backdrop, WM_CLOSE, 0, 0);
     }
-    PostMessage(gState.ownerWindow, WM_CLOSE, 0, 0);
+    if (IsWindow(gState.ownerWindow)) {
+        PostMessage(gState.ownerWindow, WM_CLOSE, 0, 0);
+    }
     gState.backdropWindow = nullptr;
 }
