@@ -4,11 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/flavours.sh
-flavour=x86-8bit
-if [ "${1:-}" == "--flavour" ]; then
-  flavour=${2:?--flavour needs x86-8bit, x86-utf16 or x64-utf16}
-fi
-flavour_check "$flavour"
+flavour_option "$@"
 arch=$(flavour_arch "$flavour")
 scripts/build.sh "$flavour"
 # Everything on one CPU, the wineserver included: a message that asks the server

@@ -12,6 +12,18 @@ flavour_check() {
   esac
 }
 
+# A script's leading `--flavour F`: sets `flavour` (x86-8bit without it) and
+# `flavour_arguments`, how many arguments it took.
+flavour_option() {
+  flavour=x86-8bit
+  flavour_arguments=0
+  if [ "${1:-}" == "--flavour" ]; then
+    flavour=${2:-}
+    flavour_arguments=2
+  fi
+  flavour_check "$flavour"
+}
+
 # win32 or win64: which Wine runs the flavour's programs.
 flavour_arch() {
   case $1 in

@@ -8,12 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/flavours.sh
-flavour=x86-8bit
-if [ "${1:-}" == "--flavour" ]; then
-  flavour=${2:?--flavour needs x86-8bit, x86-utf16 or x64-utf16}
-  shift 2
-fi
-flavour_check "$flavour"
+flavour_option "$@"
+shift "$flavour_arguments"
 arch=$(flavour_arch "$flavour")
 scripts/build.sh "$flavour" -- --target orrindel-preview
 preview=build/$flavour/orrindel-preview.exe

@@ -31,7 +31,7 @@ TEST_F(PluginTest, LaterCallsChangeColoursAndTitleButCreateNothing) {
     SetBg(host_, Navy, TEXT("first"));
     HWND backdrop = Backdrop();
     const WNDPROC subclassed = ProcOf(host_);
-    const std::set<std::pair<int, int>> firstTitle = TitlePixels();
+    const PixelSet firstTitle = TitlePixels();
 
     SetBg(host_, Sunset, TEXT("second title"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
@@ -59,7 +59,7 @@ TEST_F(PluginTest, NullWindowStoresValuesForALaterCall) {
     Call(host_, nullptr);
     ASSERT_NE(Backdrop(), nullptr);
     EXPECT_EQ(PaintedColors().top, Sunset.top);
-    const std::set<std::pair<int, int>> sixEntries = TitlePixels();
+    const PixelSet sixEntries = TitlePixels();
     SetBg(host_, Sunset, TEXT("stored"));
     EXPECT_EQ(TitlePixels(), sixEntries);
 }
@@ -156,11 +156,11 @@ TEST_F(PluginTest, HostWindowsKeepTheirCharacterSetAndCaptions) {
 TEST_F(PluginTest, UnicodeTitleIsDecodedAndPaintedWhole) {
     SetBg(host_, Navy, SetupTitle);
     ASSERT_NE(Backdrop(), nullptr);
-    const std::set<std::pair<int, int>> whole = TitlePixels();
+    const PixelSet whole = TitlePixels();
     SetBg(host_, Navy, L"\u0423"); // its first letter alone
-    const std::set<std::pair<int, int>> first = TitlePixels();
+    const PixelSet first = TitlePixels();
     SetBg(host_, Navy, L"????????? ??"); // what the code page would make of it
-    const std::set<std::pair<int, int>> squeezed = TitlePixels();
+    const PixelSet squeezed = TitlePixels();
     EXPECT_GT(whole.size(), 4 * first.size());
     EXPECT_NE(whole, squeezed);
 }

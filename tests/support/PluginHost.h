@@ -134,19 +134,10 @@ class PluginTest : public ::testing::Test {
         return BandColor(c.top, c.bottom, last, client.bottom);
     }
     // Where the title's white pixels are: two paints of one title give one set.
-    static std::set<std::pair<int, int>> TitlePixels() {
+    static PixelSet TitlePixels() {
         HWND backdrop = Backdrop();
-        InvalidateRect(backdrop, nullptr, FALSE);
-        UpdateWindow(backdrop);
-        std::set<std::pair<int, int>> white;
-        for (int y = 8; y < 56; ++y) {
-            for (int x = 10; x < 420; ++x) {
-                if (PixelAt(backdrop, x, y) == RGB(255, 255, 255)) {
-                    white.insert({x, y});
-                }
-            }
-        }
-        return white;
+        PaintNow(backdrop);
+        return WhitePixels(backdrop, {10, 8, 420, 56});
     }
 
     HMODULE module_ = nullptr;

@@ -124,6 +124,18 @@ void PumpMessages() {
     }
 }
 
+PixelSet WhitePixels(HWND window, RECT area) {
+    PixelSet white;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (PixelAt(window, x, y) == RGB(255, 255, 255)) {
+                white.insert({x, y});
+            }
+        }
+    }
+    return white;
+}
+
 COLORREF ScreenPixel(int x, int y) {
     HDC dc = GetDC(nullptr);
     const COLORREF color = GetPixel(dc, x, y);

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 #include <initializer_list>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "host/Host.h"
 
@@ -50,6 +52,11 @@ HWND CreatePaintWindow(int width, int height);
 // Paints the window now and reads a pixel of its client area back.
 void PaintNow(HWND window);
 COLORREF PixelAt(HWND window, int x, int y);
+
+// Where `window`'s client area shows pure white within `area`, as (x, y) pairs in
+// the order of x: the last one is the rightmost.
+using PixelSet = std::set<std::pair<int, int>>;
+PixelSet WhitePixels(HWND window, RECT area);
 
 // What the screen shows at (x, y), whichever window drew it.
 COLORREF ScreenPixel(int x, int y);
