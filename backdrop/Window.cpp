@@ -109,6 +109,11 @@ static bool OnThreadOf(HWND window) {
     return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
 }
 
+// Whether the window we serve, and so our windows, belong to another thread.
+static bool HostOnAnotherThread() {
+    return IsWindow(gState.subclassedWindow) && !OnThreadOf(gState.subclassedWindow);
+}
+
 // Hands `request` to the thread of the subclassed host window, which runs it with
 // the next message it handles; WM_NULL makes sure there is one. Never waits: a
 // host thread that is busy or blocked runs it once it pumps again.
@@ -193,10 +198,12 @@ static void KeepBelow(HWND host, HWND backdrop) {
     }
 }
 
-// A request another thread left for this one (see AskHostThread).
+// A request another thread left for this one (see AskHostThread). Taken in one
+// step: one left between a read and a clear would be lost.
 static void RunHostRequest() {
-    const HostRequest request = gState.hostRequest;
-    gState.hostRequest = HostRequest::None;
+    const auto request = static_cast<HostRequest>(
+        InterlockedExchange(reinterpret_cast<volatile LONG*>(&gState.hostRequest),
+                            static_cast<LONG>(HostRequest::None)));
     if (request == HostRequest::TearDown) {
         TearDownBackdrop();
     } else if (request == HostRequest::Create && !IsWindow(gState.backdropWindow)) {
@@ -291,7 +298,7 @@ LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 void TearDownBackdrop() {
-    if (IsWindow(gState.subclassedWindow) && !OnThreadOf(gState.subclassedWindow)) {
+    if (HostOnAnotherThread()) {
         AskHostThread(HostRequest::TearDown);
         return;
     }
@@ -306,8 +313,7 @@ void TearDownBackdrop() {
 }
 
 void TearDownAtUnload() {
-    HWND host = gState.subclassedWindow;
-    if (!IsWindow(host) || OnThreadOf(host)) {
+    if (!HostOnAnotherThread()) {
         TearDownBackdrop();
         return;
     }

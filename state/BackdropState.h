@@ -9,7 +9,8 @@ struct StackEntry;
 constexpr int TitleSize = 1024; // characters: 1023 and the NUL
 
 // What a thread other than the host window's leaves for that thread to do.
-enum class HostRequest : BYTE { None, Create, TearDown };
+// A LONG, so that the host's thread can take it with one interlocked exchange.
+enum class HostRequest : LONG { None, Create, TearDown };
 
 struct BackdropState {
     StackEntry** stackTop; // the host's stack-top location; the host owns it
