@@ -38,9 +38,7 @@ TEST_F(PluginTest, LaterCallsChangeColoursAndTitleButCreateNothing) {
     EXPECT_EQ(Backdrop(), backdrop);
     EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
     EXPECT_EQ(ProcOf(host_), subclassed);
-    const int before = log_.messages;
-    SendMessage(host_, WM_NULL, 0, 0);
-    EXPECT_EQ(log_.messages, before + 1); // subclassed once, not twice
+    ExpectHostGetsOnce(); // subclassed once, not twice
     const Colors painted = PaintedColors();
     EXPECT_EQ(painted.top, Sunset.top);
     EXPECT_EQ(painted.bottom, BottomBand(Sunset));

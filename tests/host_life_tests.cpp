@@ -25,18 +25,6 @@ class HostLifeTest : public PluginTest {
         (*static_cast<std::function<void()>*>(work))();
         return 0;
     }
-    bool ClassRegistered(const TCHAR* name) {
-        WNDCLASSEX wc = {};
-        wc.cbSize = sizeof wc;
-        return GetClassInfoEx(module_, name, &wc) != 0;
-    }
-    // The host window's own procedure gets a message once: nothing of ours is
-    // left in between, and nothing is lost.
-    void ExpectHostGetsOnce() {
-        const int before = log_.messages;
-        SendMessage(host_, WM_NULL, 0, 0);
-        EXPECT_EQ(log_.messages, before + 1);
-    }
 };
 
 TEST_F(HostLifeTest, WorkersCallingSetBgGetABackdropOnTheHostsThread) {

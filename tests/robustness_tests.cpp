@@ -14,11 +14,6 @@ class RobustnessTest : public PluginTest {
         SetBg(host_, Navy, TEXT("warm"));
         PaintedColors();
     }
-    bool ClassRegistered(const TCHAR* name) {
-        WNDCLASSEX wc = {};
-        wc.cbSize = sizeof wc;
-        return GetClassInfoEx(module_, name, &wc) != 0;
-    }
 };
 
 TEST_F(RobustnessTest, TenThousandCallsOnALiveBackdropLeakNothing) {
@@ -186,9 +181,7 @@ TEST_F(RobustnessTest, FaultsAroundTheBackdrop) {
         ASSERT_NE(Backdrop(), nullptr);
         EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
         EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 1);
-        const int before = log_.messages;
-        SendMessage(host_, WM_NULL, 0, 0);
-        EXPECT_EQ(log_.messages, before + 1);
+        ExpectHostGetsOnce();
         EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
         registeredCallback(1);
     }
@@ -232,9 +225,7 @@ TEST_F(RobustnessTest, UnloadWithTheBackdropUpThenUseTheHost) {
     EXPECT_EQ(Backdrop(), nullptr);
     EXPECT_EQ(ProcOf(host_), hostProc_);
     for (UINT message : {WM_NULL, WM_MOUSEMOVE, WM_USER}) {
-        const int before = log_.messages;
-        SendMessage(host_, message, 0, 0);
-        EXPECT_EQ(log_.messages, before + 1);
+        ExpectHostGetsOnce(message);
     }
     ShowWindow(host_, SW_MINIMIZE);
     ShowWindow(host_, SW_RESTORE);

@@ -33,18 +33,13 @@ class BackdropTest : public ::testing::Test {
         return gState.backdropWindow;
     }
     static bool ClassRegistered(const TCHAR* name) {
-        WNDCLASSEX wc = {};
-        wc.cbSize = sizeof wc;
-        return GetClassInfoEx(gState.moduleInstance, name, &wc) != 0;
+        return ::ClassRegistered(gState.moduleInstance, name);
     }
     HWND Below(HWND window) {
         return GetWindow(window, GW_HWNDNEXT);
     }
-    // The host's own procedure gets `message` exactly once: not lost, not recursed.
     void ExpectHostGetsOnce(UINT message) {
-        const int before = log_.messages;
-        SendMessage(host_, message, 0, 0);
-        EXPECT_EQ(log_.messages, before + 1) << "message " << message;
+        ::ExpectHostGetsOnce(host_, log_, message);
     }
     HostLog log_;
     HWND host_ = nullptr;

@@ -121,6 +121,12 @@ std::wstring CaptionOf(HWND window) {
     return caption;
 }
 
+void ExpectHostGetsOnce(HWND host, const HostLog& log, UINT message) {
+    const int before = log.messages;
+    SendMessage(host, message, 0, 0);
+    EXPECT_EQ(log.messages, before + 1) << "message " << message;
+}
+
 struct ClassSearch {
     const TCHAR* name;
     int count;

@@ -36,5 +36,9 @@ WNDPROC ProcOf(HWND window);
 // A window's caption as UTF-16, however it was set.
 std::wstring CaptionOf(HWND window);
 
+// The host window's own procedure gets `message` exactly once: nothing of ours is
+// left in between, nothing is lost and nothing recurses.
+void ExpectHostGetsOnce(HWND host, const HostLog& log, UINT message = WM_NULL);
+
 // Windows of `className` that exist (top level, visible or not).
 int CountWindowsOfClass(const TCHAR* className);

@@ -61,6 +61,12 @@ class PluginTest : public ::testing::Test {
         EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 0);
         EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     }
+    bool ClassRegistered(const TCHAR* name) const {
+        return ::ClassRegistered(module_, name);
+    }
+    void ExpectHostGetsOnce(UINT message = WM_NULL) {
+        ::ExpectHostGetsOnce(host_, log_, message);
+    }
     // Loads the DLL from beside the test program, as a host loads a plug-in.
     void Load() {
         module_ = LoadLibrary(TEXT("Orrindel.dll"));

@@ -48,6 +48,12 @@ int HostStack::Depth() const {
     return depth;
 }
 
+bool ClassRegistered(HINSTANCE instance, const TCHAR* name) {
+    WNDCLASSEX wc = {};
+    wc.cbSize = sizeof wc;
+    return GetClassInfoEx(instance, name, &wc) != 0;
+}
+
 int CountHeapBlocks() {
     HANDLE heap = GetProcessHeap();
     int busy = 0;

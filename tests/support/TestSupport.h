@@ -40,6 +40,9 @@ class HostStack {
     StackEntry* top_ = nullptr;
 };
 
+// Whether `instance` has a window class of that name registered.
+bool ClassRegistered(HINSTANCE instance, const TCHAR* name);
+
 // Busy blocks in the process heap, where GlobalAlloc's fixed blocks live.
 int CountHeapBlocks();
 
