@@ -16,6 +16,7 @@ done
 [ ${#flavours[@]} -gt 0 ] || flavours=("${ORRINDEL_FLAVOURS[@]}")
 
 scripts/setup.sh
+orrindel_source_date
 for flavour in "${flavours[@]}"; do
   if [ ! -f "build/$flavour/CMakeCache.txt" ]; then
     cmake -S . -B "build/$flavour" -DCMAKE_TOOLCHAIN_FILE="$(flavour_toolchain "$flavour")" \

@@ -43,3 +43,15 @@ flavour_toolchain() {
 orrindel_version() {
   sed -n 's/^project(Orrindel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 }
+
+# The time every build of this source stamps into what it makes: the commit's own
+# time, so that two builds of one commit are byte for byte the same (binutils writes
+# it into the PE and export headers; the release ZIP gives it to every entry). A
+# caller's SOURCE_DATE_EPOCH wins; outside a git checkout none is set.
+orrindel_source_date() {
+  if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) || unset SOURCE_DATE_EPOCH
+  fi
+  [ -n "${SOURCE_DATE_EPOCH:-}" ] && export SOURCE_DATE_EPOCH
+  return 0
+}

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The release package: builds every flavour (setup included) and writes
 # build/Orrindel-<version>.zip, one folder per flavour with its Orrindel.dll and
-# preview host, and README.md and LICENSE at the top. Prints where it wrote it
-# (with --quiet, the path alone).
+# preview host, and README.md, CHANGELOG.md, LICENSE and SHA256SUMS at the top.
+# Prints where it wrote it and its SHA-256 (with --quiet, the path alone).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/flavours.sh
+source scripts/release.sh
 quiet=
 if [ "${1:-}" == "--quiet" ]; then
   quiet=1
@@ -15,19 +16,13 @@ if [ -n "$quiet" ]; then
 else
   scripts/build.sh
 fi
+orrindel_source_date
 
-version=$(orrindel_version)
-stage=build/package
-zip=build/Orrindel-$version.zip
-rm -rf "$stage" "$zip"
-for flavour in "${ORRINDEL_FLAVOURS[@]}"; do
-  cmake --install "build/$flavour" --prefix "$stage/$flavour" >/dev/null
-done
-cp README.md LICENSE "$stage/"
-(cd "$stage" && cmake -E tar cf "../Orrindel-$version.zip" --format=zip -- \
-  "${ORRINDEL_FLAVOURS[@]}" README.md LICENSE)
+zip=$(pwd)/build/Orrindel-$(orrindel_version).zip
+release_zip build "$zip"
 if [ -n "$quiet" ]; then
   echo "$zip"
 else
-  echo "package: wrote $zip"
+  echo "package: wrote build/$(basename "$zip")"
+  echo "package: SHA-256 $(sha256sum "$zip" | cut -d' ' -f1)"
 fi

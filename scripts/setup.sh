@@ -11,7 +11,7 @@ set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
           wine wine32:i386 wine64 xvfb xauth x11-utils openbox fonts-liberation fonts-wine
-          imagemagick)
+          imagemagick zip)
 qemu=/usr/local/lib/orrindel/qemu-i386
 binfmt=/proc/sys/fs/binfmt_misc
 

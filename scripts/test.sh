@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite, for every flavour: setup, configure, build, every test
-# program under the Wine of its architecture, and the release package. Arguments
+# program under the Wine of its architecture, the release package, and a second
+# build of the package from another folder that must come out the same. Arguments
 # go to ctest (e.g. -R window_tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,6 +29,8 @@ done
 echo "== release package"
 zip=$(scripts/package.sh --quiet)
 tests/check_package.sh "$zip" || failed+=(package)
+echo "== reproducible build"
+tests/check_reproducible.sh "$zip" || failed+=(reproducible)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "test: FAILED (${failed[*]})"

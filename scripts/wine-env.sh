@@ -74,6 +74,14 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
   echo "wine: preparing $WINEPREFIX (once)"
   "$ORRINDEL_WINE_LOADER" wineboot -i >/dev/null 2>&1
 fi
+# Debian's Wine does not load its own UI fonts from its data folder: without them
+# caption buttons draw as the letters of another face instead of Marlett's glyphs.
+# From the prefix's own Fonts folder they load.
+for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ]; then
+    cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
+done
 settings_sum=$(echo "$settings" | md5sum)
 if [ "$(cat "$WINEPREFIX/.orrindel-settings" 2>/dev/null)" != "$settings_sum" ]; then
   echo "$settings" >"$WINEPREFIX/drive_c/orrindel.reg"
