@@ -1,5 +1,7 @@
 // The backdrop: the full-screen window kept directly below the host window, the
 // procedure that serves both it and the subclassed host window, and its painting.
+// SetBg and the host's callback may come from any thread; what they ask for is
+// recorded as a wish, and our windows are brought to it on their own thread.
 #pragma once
 
 #include <windows.h>
@@ -13,27 +15,27 @@ constexpr DWORD BackdropStyle = 0x88C80000;
 static_assert(BackdropStyle == (WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU), "style bits");
 constexpr int HostIconResource = 103; // in the host process's executable
 
-// Registers the classes, creates the hidden owner and the full-screen backdrop,
-// subclasses gState.hostWindow and shows the backdrop directly below it. On any
-// failure it undoes what it did and leaves gState.backdropWindow null. Our windows
-// belong to the host window's thread: called on another, it subclasses the host
-// window and leaves the rest to that thread's next message.
-void CreateBackdrop();
+// Asks for a backdrop behind `host`, a live window of this process, showing the
+// values stored last. Served until now or not, it becomes the one window we serve;
+// any other goes back to its own procedure. Done at once on the host window's
+// thread; from another thread, when the host window's thread next handles a message.
+void WishBackdrop(HWND host);
+
+// Asks for no backdrop (the host's code 1): the window we serve gets its procedure
+// back (or keeps us as a pass-through under a later subclass) and our windows close
+// and unregister, on their own thread. Safe to ask any number of times.
+void TearDownBackdrop();
+
+// Teardown at unload (FreeLibrary), under the loader lock. Where other code may
+// still call or return into ours, the module is kept loaded instead.
+void TearDownAtUnload();
+
+// New colours or title: the backdrop repaints at once, whichever thread this is.
+void ShowNewValues();
 
 // The one procedure of the backdrop and of the subclassed host window.
 LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Gives the subclassed window its procedure back, closes the backdrop and its
-// owner and unregisters the classes. Safe to run any number of times. Called on
-// another thread than the host window's, it leaves the work to that thread's next
-// message.
-void TearDownBackdrop();
-
-// Teardown at unload, under the loader lock: on another thread than the host
-// window's it waits for nothing, hands the host window its procedure back at once
-// and has our windows closed by their own thread.
-void TearDownAtUnload();
-
-// Draws the whole client area of `window`: the gradient from gState.topColor to
-// gState.bottomColor and the shadowed title. Opens and closes the paint itself.
+// Draws the whole client area of `window`: the gradient from the stored top colour
+// to the bottom colour and the shadowed title. Opens and closes the paint itself.
 void PaintBackdrop(HWND window);

@@ -9,11 +9,11 @@ constexpr TCHAR TitleFontFace[] IN_CODE_SECTION = TEXT("TIMES NEW ROMAN");
 constexpr COLORREF TitleColor = RGB(255, 255, 255);
 constexpr COLORREF ShadowColor = RGB(0, 0, 0);
 
-static void PaintGradient(HDC dc, int width, int height) {
+static void PaintGradient(HDC dc, const BackdropValues& values, int width, int height) {
     // y < height is a signed comparison, so an empty area paints no band and
     // never divides by zero. The last band may run past the bottom edge.
     for (int y = 0; y < height; y += BandHeight) {
-        LOGBRUSH solid = {BS_SOLID, BandColor(gState.topColor, gState.bottomColor, y, height), 0};
+        LOGBRUSH solid = {BS_SOLID, BandColor(values.topColor, values.bottomColor, y, height), 0};
         HBRUSH brush = CreateBrushIndirect(&solid);
         if (brush == nullptr) {
             continue; // this band stays unpainted
@@ -24,19 +24,22 @@ static void PaintGradient(HDC dc, int width, int height) {
     }
 }
 
-static void PaintTitle(HDC dc, HFONT font, const TitleLayout& layout) {
-    const int length = lstrlen(gState.title);
+static void PaintTitle(HDC dc, HFONT font, const TitleLayout& layout, const TCHAR* title) {
+    const int length = lstrlen(title);
     const int shadow = layout.shadowOffset;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ShadowColor);
     HGDIOBJ previousFont = SelectObject(dc, font);
-    ExtTextOut(dc, layout.x + shadow, layout.y + shadow, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, layout.x + shadow, layout.y + shadow, 0, nullptr, title, length, nullptr);
     SetTextColor(dc, TitleColor);
-    ExtTextOut(dc, layout.x, layout.y, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, layout.x, layout.y, 0, nullptr, title, length, nullptr);
     SelectObject(dc, previousFont);
 }
 
 void PaintBackdrop(HWND window) {
+    // A copy: another thread may store new values while this one paints.
+    BackdropValues values;
+    LoadValues(&values);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     // The screen's DPI: the title is as large on a high-DPI screen as on others.
@@ -46,9 +49,9 @@ void PaintBackdrop(HWND window) {
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, TitleFontFace);
     RECT client;
     GetClientRect(window, &client);
-    PaintGradient(dc, client.right, client.bottom);
+    PaintGradient(dc, values, client.right, client.bottom);
     if (font != nullptr) {
-        PaintTitle(dc, font, layout);
+        PaintTitle(dc, font, layout, values.title);
         DeleteObject(font);
     }
     EndPaint(window, &ps);

@@ -12,6 +12,6 @@ struct TitleLayout {
     int shadowOffset; // the black copy lies this far right of it and below it
 };
 
-// The layout for a screen whose vertical DPI is `dpi`: each 96-DPI size times
-// dpi / 96, rounded as MulDiv rounds.
+// The layout for a screen whose vertical DPI is `dpi` (positive): each 96-DPI size
+// times dpi / 96, rounded to the nearest whole pixel, a half up.
 TitleLayout TitleLayoutFor(int dpi);

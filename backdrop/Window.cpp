@@ -1,6 +1,10 @@
-// The backdrop and owner windows, the subclassing of the host window that keeps the
-// backdrop in step with it, and the teardown that undoes all of it.
+// The backdrop and owner windows, and the one window procedure that serves the
+// backdrop and, through the subclass, keeps it in step with the host window.
+#include "backdrop/Window.h"
+
 #include "backdrop/Backdrop.h"
+#include "backdrop/HostSubclass.h"
+#include "backdrop/Wish.h"
 #include "state/BackdropState.h"
 
 // Moves without sizing, moving or activating: only the Z order changes.
@@ -37,9 +41,13 @@ static bool RegisterClasses() {
     return true;
 }
 
-// Owner, icon and classes: what a backdrop leaves once its window is gone. Called
-// by teardown, and by creation when the backdrop was destroyed from outside.
-static void ReleaseLeftovers() {
+void CloseBackdrop() {
+    // Dropped before it goes, so that its end reads as ours, not someone else's.
+    HWND backdrop = gState.backdropWindow;
+    gState.backdropWindow = nullptr;
+    if (IsWindow(backdrop)) {
+        SendMessage(backdrop, WM_CLOSE, 0, 0);
+    }
     if (gState.ownerWindow != nullptr) {
         DestroyWindow(gState.ownerWindow);
         gState.ownerWindow = nullptr;
@@ -53,73 +61,6 @@ static void ReleaseLeftovers() {
         UnregisterClasses();
         gState.classesRegistered = false;
     }
-}
-
-// The host window keeps its own character set. Its procedure is swapped and called
-// through the functions of that set: replacing a Unicode window's procedure through
-// the 8-bit functions would make it an 8-bit window, and every caption it is given
-// afterwards would be squeezed through the code page.
-static WNDPROC HostProc(HWND host, bool unicode) {
-    return reinterpret_cast<WNDPROC>(unicode ? GetWindowLongPtrW(host, GWLP_WNDPROC)
-                                             : GetWindowLongPtrA(host, GWLP_WNDPROC));
-}
-
-static void SwapHostProc(HWND host, bool unicode, WNDPROC proc) {
-    const LONG_PTR value = reinterpret_cast<LONG_PTR>(proc);
-    if (unicode) {
-        SetWindowLongPtrW(host, GWLP_WNDPROC, value);
-    } else {
-        SetWindowLongPtrA(host, GWLP_WNDPROC, value);
-    }
-}
-
-static LRESULT CallHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
-    return gState.hostUnicode ? CallWindowProcW(gState.hostPrevProc, host, message, wParam, lParam)
-                              : CallWindowProcA(gState.hostPrevProc, host, message, wParam, lParam);
-}
-
-static void SubclassHostWindow(HWND host) {
-    // Installing ourselves over ourselves would make hostPrevProc point back at
-    // BackdropWndProc, and every message would recurse forever. Installed now or
-    // before, the window is ours to serve and, at teardown, to give back.
-    const bool unicode = IsWindowUnicode(host) != FALSE;
-    const WNDPROC current = HostProc(host, unicode);
-    gState.hostUnicode = unicode;
-    gState.subclassedWindow = host;
-    if (current != BackdropWndProc) {
-        // Recorded before the swap: when another thread subclasses, the host's own
-        // thread may deliver a message through BackdropWndProc the moment it is in.
-        gState.hostPrevProc = current;
-        SwapHostProc(host, unicode, BackdropWndProc);
-    }
-}
-
-static void RestoreHostWindow() {
-    HWND host = gState.subclassedWindow;
-    if (IsWindow(host)) { // false for null as well
-        SwapHostProc(host, gState.hostUnicode, gState.hostPrevProc);
-    }
-    gState.subclassedWindow = nullptr;
-}
-
-// Windows belong to the thread that creates them, are painted by its message loop
-// and die with it. SetBg and the host's callback may come from any thread, so our
-// windows are made and unmade on the host window's thread alone.
-static bool OnThreadOf(HWND window) {
-    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
-}
-
-// Whether the window we serve, and so our windows, belong to another thread.
-static bool HostOnAnotherThread() {
-    return IsWindow(gState.subclassedWindow) && !OnThreadOf(gState.subclassedWindow);
-}
-
-// Hands `request` to the thread of the subclassed host window, which runs it with
-// the next message it handles; WM_NULL makes sure there is one. Never waits: a
-// host thread that is busy or blocked runs it once it pumps again.
-static void AskHostThread(HostRequest request) {
-    gState.hostRequest = request;
-    PostMessage(gState.subclassedWindow, WM_NULL, 0, 0);
 }
 
 // Wine's X11 driver restacks an X window only when it becomes the topmost window:
@@ -137,22 +78,12 @@ static void ShowBehindHost(HWND host, HWND backdrop, int showCommand) {
     gState.liftingHost = false;
 }
 
-void CreateBackdrop() {
-    HWND host = gState.hostWindow;
-    // A handle that names no window would leave a backdrop nobody tracks.
-    if (!IsWindow(host)) {
-        return;
-    }
-    if (!OnThreadOf(host)) {
-        // The host's thread gets to us through the procedure we install now.
-        SubclassHostWindow(host);
-        AskHostThread(HostRequest::Create);
-        return;
-    }
-    RestoreHostWindow();
-    ReleaseLeftovers();
+bool CreateBackdrop() {
+    HWND host = gState.servedWindow;
+    // Whatever an earlier backdrop left (its owner, when someone else closed it).
+    CloseBackdrop();
     if (!RegisterClasses()) {
-        return;
+        return false;
     }
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
@@ -166,7 +97,7 @@ void CreateBackdrop() {
             DestroyWindow(owner);
         }
         UnregisterClasses();
-        return;
+        return false;
     }
     // An owned window never sits below its owner, and the owner, newer than the
     // host window, starts above it: send the owner to the bottom.
@@ -183,11 +114,32 @@ void CreateBackdrop() {
         SendMessage(backdrop, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         gState.backdropIcon = icon;
     }
-    SubclassHostWindow(host);
-    // Shown while not yet tracked, so the host's messages leave the order alone.
-    ShowBehindHost(host, backdrop, SW_SHOWNA);
+    // Shown while not yet tracked, so the host's messages leave the order alone. A
+    // host that starts minimised shows its backdrop when it is first restored.
+    if (!(GetWindowLongPtr(host, GWL_STYLE) & WS_MINIMIZE)) {
+        ShowBehindHost(host, backdrop, SW_SHOWNA);
+    }
     gState.backdropWindow = backdrop;
     SetWindowPos(backdrop, host, 0, 0, 0, 0, ZOrderOnly);
+    return true;
+}
+
+void AbandonBackdrop() {
+    // The loader lock is held and our code is about to go: nothing may wait for
+    // the windows' thread, and nothing may be left that calls into us. The backdrop
+    // gets DefWindowProc's, and their thread closes both windows when it next pumps
+    // (DefWindowProc destroys a window on WM_CLOSE). The classes stay registered
+    // under our instance as long as those windows live; a later load takes them back.
+    HWND backdrop = gState.backdropWindow;
+    if (IsWindow(backdrop)) {
+        SetWindowLongPtr(backdrop, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProc));
+        PostMessage(backdrop, WM_CLOSE, 0, 0);
+    }
+    if (IsWindow(gState.ownerWindow)) {
+        PostMessage(gState.ownerWindow, WM_CLOSE, 0, 0);
+    }
+    gState.backdropWindow = nullptr;
+    gState.ownerWindow = nullptr;
 }
 
 // Puts the backdrop directly below the host window, unless it is there already:
@@ -195,28 +147,6 @@ void CreateBackdrop() {
 static void KeepBelow(HWND host, HWND backdrop) {
     if (GetWindow(host, GW_HWNDNEXT) != backdrop) {
         SetWindowPos(backdrop, host, 0, 0, 0, 0, ZOrderOnly);
-    }
-}
-
-// A request another thread left for this one (see AskHostThread). Taken in one
-// step: one left between a read and a clear would be lost.
-static void RunHostRequest() {
-    const auto request = static_cast<HostRequest>(
-        InterlockedExchange(reinterpret_cast<volatile LONG*>(&gState.hostRequest),
-                            static_cast<LONG>(HostRequest::None)));
-    if (request == HostRequest::TearDown) {
-        TearDownBackdrop();
-    } else if (request == HostRequest::Create && !IsWindow(gState.backdropWindow)) {
-        CreateBackdrop();
-    }
-}
-
-// The host window is going without our teardown: everything goes with it, so
-// nothing of ours refers to a dead handle and the next SetBg starts afresh.
-static void OnHostDestroyed(HWND host) {
-    TearDownBackdrop();
-    if (gState.hostWindow == host) {
-        gState.hostWindow = nullptr;
     }
 }
 
@@ -238,35 +168,50 @@ static void OnHostCaption(HWND backdrop, LPARAM text) {
     }
 }
 
-// Every message for the host window keeps the backdrop in step with it before the
-// host's own procedure sees the message.
-static LRESULT OnHostMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY) {
-        OnHostDestroyed(host);
-    }
-    RunHostRequest();
+// Keeps the backdrop in step with the host window before the host's own procedure
+// sees the message.
+static void TrackHost(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND backdrop = gState.backdropWindow;
-    if (backdrop != nullptr && !gState.liftingHost) {
-        switch (message) {
-        case WM_SIZE:
-            OnHostSized(host, backdrop, wParam);
-            break;
-        case WM_SETTEXT:
-            OnHostCaption(backdrop, lParam);
-            break;
-        }
-        KeepBelow(host, backdrop);
+    if (backdrop == nullptr || gState.liftingHost) {
+        return;
     }
-    return CallHostProc(host, message, wParam, lParam);
+    switch (message) {
+    case WM_SIZE:
+        OnHostSized(host, backdrop, wParam);
+        break;
+    case WM_SETTEXT:
+        OnHostCaption(backdrop, lParam);
+        break;
+    }
+    KeepBelow(host, backdrop);
 }
 
-// The backdrop is going, by our teardown or because someone else destroyed it
-// (WM_CLOSE from another program). Let go of the host window now so it keeps
-// working; the owner and classes go with the next creation or teardown.
+static LRESULT OnHostMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Taken first: what follows may hand the window back, or move us to another.
+    const WNDPROC prev = gState.hostPrevProc;
+    const bool unicode = gState.hostUnicode;
+    // One read tells whether someone subclassed after us and holds our procedure
+    // as theirs to call.
+    if (!gState.pinned && SubclassedAfterUs(host)) {
+        StayLoaded();
+    }
+    if (message == WM_NCDESTROY) {
+        OnServedWindowDestroyed(host);
+    } else {
+        CatchUpWithWish();
+    }
+    if (host == gState.servedWindow) {
+        TrackHost(host, message, wParam, lParam);
+    }
+    return CallHostProc(prev, unicode, host, message, wParam, lParam);
+}
+
+// The backdrop is going. Our own closes drop its handle first; any other close
+// came from outside (WM_CLOSE from another program).
 static void OnBackdropDestroyed(HWND window) {
     if (window == gState.backdropWindow) {
         gState.backdropWindow = nullptr;
-        RestoreHostWindow();
+        OnBackdropClosedFromOutside();
     }
 }
 
@@ -280,8 +225,14 @@ static void OnDisplayChange(HWND backdrop) {
 }
 
 LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window == gState.subclassedWindow) {
+    if (window == gState.servedWindow) {
         return OnHostMessage(window, message, wParam, lParam);
+    }
+    bool unicode;
+    if (window != gState.backdropWindow) {
+        if (WNDPROC prev = PassThroughProc(window, &unicode)) {
+            return PassThroughMessage(prev, unicode, window, message, wParam, lParam);
+        }
     }
     switch (message) {
     case WM_PAINT:
@@ -295,42 +246,4 @@ LRESULT CALLBACK BackdropWndProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     }
     return DefWindowProc(window, message, wParam, lParam);
-}
-
-void TearDownBackdrop() {
-    if (HostOnAnotherThread()) {
-        AskHostThread(HostRequest::TearDown);
-        return;
-    }
-    gState.hostRequest = HostRequest::None;
-    RestoreHostWindow();
-    HWND backdrop = gState.backdropWindow;
-    if (IsWindow(backdrop)) {
-        SendMessage(backdrop, WM_CLOSE, 0, 0);
-    }
-    gState.backdropWindow = nullptr;
-    ReleaseLeftovers();
-}
-
-void TearDownAtUnload() {
-    if (!HostOnAnotherThread()) {
-        TearDownBackdrop();
-        return;
-    }
-    // Unloading on another thread than our windows': the loader lock is held and our
-    // code is about to go, so nothing may wait for that thread, and nothing may be
-    // left that calls into us. The host window gets its procedure back at once, the
-    // backdrop DefWindowProc's, and their thread closes both of our windows when it
-    // next pumps (DefWindowProc destroys a window on WM_CLOSE). The classes stay
-    // registered under our instance as long as those windows live.
-    RestoreHostWindow();
-    HWND backdrop = gState.backdropWindow;
-    if (IsWindow(backdrop)) {
-        SetWindowLongPtr(backdrop, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProc));
-        PostMessage(backdrop, WM_CLOSE, 0, 0);
-    }
-    if (IsWindow(gState.ownerWindow)) {
-        PostMessage(gState.ownerWindow, WM_CLOSE, 0, 0);
-    }
-    gState.backdropWindow = nullptr;
 }

@@ -53,12 +53,11 @@ int main() {
     const double bare = MicrosecondsPerMessage(host);
 
     gState.moduleInstance = instance;
-    gState.hostWindow = host;
-    CreateBackdrop();
+    WishBackdrop(host);
     const double tracked = MicrosecondsPerMessage(host);
     TearDownBackdrop();
 
-    CreateBackdrop();
+    WishBackdrop(host);
     benchBackdrop = gState.backdropWindow;
     benchPrev = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AlwaysMoveProc)));

@@ -34,11 +34,11 @@ static void PaintBareCalls(HWND window) {
     }
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ previous = SelectObject(dc, font);
-    const int length = lstrlen(gState.title);
+    const int length = lstrlen(gState.values.title);
     SetTextColor(dc, RGB(0, 0, 0));
-    ExtTextOut(dc, 20, 12, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, 20, 12, 0, nullptr, gState.values.title, length, nullptr);
     SetTextColor(dc, RGB(255, 255, 255));
-    ExtTextOut(dc, 16, 8, 0, nullptr, gState.title, length, nullptr);
+    ExtTextOut(dc, 16, 8, 0, nullptr, gState.values.title, length, nullptr);
     SelectObject(dc, previous);
     DeleteObject(font);
     EndPaint(window, &ps);
@@ -102,9 +102,9 @@ static double Median(double* values) {
 int main() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterBenchClass("OrrindelPaintBench", BenchProc);
-    gState.topColor = RGB(0, 0, 128);
-    gState.bottomColor = RGB(0, 0, 0);
-    lstrcpy(gState.title, TEXT("Orrindel"));
+    gState.values.topColor = RGB(0, 0, 128);
+    gState.values.bottomColor = RGB(0, 0, 0);
+    lstrcpy(gState.values.title, TEXT("Orrindel"));
 
     printf("one full paint, median of %d rounds of %d paints:\n", Rounds, PaintsPerRound);
     printf("  %-10s %12s %12s %12s %10s %10s\n", "client", "ours us", "(a) bare us", "(b) fill us",

@@ -1,22 +1,46 @@
 // Decoding of the host's parameter stack: popping entries (which frees them) and
-// reading integer texts into colour components. Pure apart from GlobalFree.
+// reading integer texts into colour components. Pure apart from GlobalSize and
+// GlobalFree: it pops through the stack-top location it is handed, so threads that
+// each pop a stack of their own never meet.
 #include "host/Host.h"
-#include "state/BackdropState.h"
 
-int PopParam(TCHAR* dest, int destSize) {
-    StackEntry** top = gState.stackTop;
+// How many characters the entry's block holds behind `next`, or -1 when GlobalSize
+// cannot tell (a block that is not the host's GlobalAlloc one).
+static SIZE_T TextCapacity(StackEntry* entry) {
+    const SIZE_T bytes = GlobalSize(entry);
+    if (bytes == 0) {
+        return static_cast<SIZE_T>(-1);
+    }
+    return bytes < HostTextOffset ? 0 : (bytes - HostTextOffset) / sizeof(TCHAR);
+}
+
+// Copies at most destSize - 1 characters of `text`, never past `capacity`, and
+// always ends dest with a NUL. Text that is cut loses a half surrogate pair at
+// the cut, which no font draws.
+static void CopyText(TCHAR* dest, int destSize, const TCHAR* text, SIZE_T capacity) {
+    SIZE_T i = 0;
+    const SIZE_T limit = static_cast<SIZE_T>(destSize - 1);
+    for (; i < limit && i < capacity && text[i] != '\0'; ++i) {
+        dest[i] = text[i];
+    }
+#ifdef UNICODE
+    const bool whole = i < capacity && text[i] == '\0';
+    if (!whole && i > 0 && IS_HIGH_SURROGATE(dest[i - 1])) {
+        --i;
+    }
+#endif
+    dest[i] = '\0';
+}
+
+int PopParam(StackEntry** top, TCHAR* dest, int destSize) {
     if (top == nullptr || *top == nullptr) {
         return 1;
     }
-    // The host allocated this entry; once popped it is ours to free.
+    // The host allocated this entry; once popped it is ours to free. The host
+    // decides how long a text is, and whether it ends in a NUL at all.
     StackEntry* entry = *top;
     if (dest != nullptr && destSize > 0) {
-        // Copy no more than the buffer holds: the host decides how long a text is.
-        int i = 0;
-        for (; i < destSize - 1 && entry->text[i] != '\0'; ++i) {
-            dest[i] = entry->text[i];
-        }
-        dest[i] = '\0';
+        CopyText(dest, destSize, entry->text, TextCapacity(entry));
     }
     *top = entry->next;
     GlobalFree(entry);
@@ -68,17 +92,17 @@ int ParseIntText(const TCHAR* text) {
     return static_cast<int>(negative ? 0u - value : value);
 }
 
-static BYTE PopComponent() {
+static BYTE PopComponent(StackEntry** top) {
     // A component whose entry is missing must read as 0, not as what the slot held.
     TCHAR slot[ComponentSlotSize];
     slot[0] = '\0';
-    PopParam(slot, ComponentSlotSize);
+    PopParam(top, slot, ComponentSlotSize);
     return static_cast<BYTE>(ParseIntText(slot));
 }
 
-COLORREF PopColor() {
-    const BYTE red = PopComponent();
-    const BYTE green = PopComponent();
-    const BYTE blue = PopComponent();
+COLORREF PopColor(StackEntry** top) {
+    const BYTE red = PopComponent(top);
+    const BYTE green = PopComponent(top);
+    const BYTE blue = PopComponent(top);
     return RGB(red, green, blue);
 }

@@ -44,16 +44,18 @@ static_assert(sizeof(TCHAR) == 1, "8-bit texts");
 // Size of one colour component's text slot: 63 characters and the NUL.
 constexpr int ComponentSlotSize = 64;
 
-// Pops the top entry into dest (at most destSize - 1 characters, always
-// NUL-terminated; longer text is cut) and frees it. A null dest discards the entry.
-// Returns 0 when an entry was popped, 1 when the stack (or its top location) was empty.
-int PopParam(TCHAR* dest, int destSize);
+// Pops the top entry of the stack whose top location is `top` into dest (at most
+// destSize - 1 characters, always NUL-terminated; longer text is cut, and a text
+// is never read past its entry's block) and frees it. A null dest discards the
+// entry. Returns 0 when an entry was popped, 1 when the stack (or `top`) was empty.
+int PopParam(StackEntry** top, TCHAR* dest, int destSize);
 
 // Reads an integer text: "0x"/"0X" hexadecimal, a leading '0' octal, otherwise
 // decimal with an optional '-'. No white space or '+'; wraps modulo 2^32. Only the
 // ASCII digits count: any other character, whatever its low byte, ends the number.
 int ParseIntText(const TCHAR* text);
 
-// Pops red, green and blue (in that order) and returns them as a COLORREF, each
-// component taken modulo 256. A component the stack ran out for reads as 0.
-COLORREF PopColor();
+// Pops red, green and blue (in that order) from `top` and returns them as a
+// COLORREF, each component taken modulo 256. A component the stack ran out for
+// reads as 0.
+COLORREF PopColor(StackEntry** top);

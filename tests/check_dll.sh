@@ -3,14 +3,15 @@
 #   tests/check_dll.sh path/to/Orrindel.dll x86-8bit|x86-utf16|x64-utf16
 # The machine type, an entry point that is set, the export table (SetBg alone,
 # ordinal 1, module name Orrindel.dll), the import table (KERNEL32, USER32 and GDI32
-# only: no runtime) and the size ceiling of the flavour.
+# only: no runtime), on x64 the exception directory and the functions it covers, and
+# the size ceiling of the flavour.
 set -uo pipefail
 dll=$1
 flavour=$2
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 case $flavour in
-  x86-8bit | x86-utf16) format=pei-i386 machine=0x014c ceiling=7168 ;;
-  x64-utf16) format=pei-x86-64 machine=0x8664 ceiling=8192 ;;
+  x86-8bit | x86-utf16) format=pei-i386 machine=0x014c ceiling=8192 ;;
+  x64-utf16) format=pei-x86-64 machine=0x8664 ceiling=9216 ;;
   *)
     echo "FAILED: unknown flavour '$flavour'"
     exit 1
@@ -41,6 +42,37 @@ check "export ordinal base" "$(echo "$dump" | awk '/^Ordinal Base/ {print $3}')"
 check "export count" "$(echo "$dump" | grep -cE '^\s+\[ *[0-9]+\] \+base\[')" "1"
 imports=$(echo "$dump" | awk '/DLL Name:/ {print toupper($3)}' | sort | paste -sd, -)
 check "imported modules" "$imports" "GDI32.DLL,KERNEL32.DLL,USER32.DLL"
+
+# x64 unwinds through a function only by its entry in the exception directory: the
+# entry point, SetBg and every function called directly must have one.
+if [ "$format" == pei-x86-64 ]; then
+  check "exception directory" \
+    "$(echo "$dump" | awk '/Exception Directory/ {print ($4 ~ /^0+$/ ? "empty" : "present")}')" \
+    "present"
+  base=$(echo "$dump" | awk '/^ImageBase/ {print $2}')
+  setbg=$(echo "$dump" | sed -n 's/.*+base\[ *1\] *\([0-9a-f]*\) Export RVA.*/\1/p')
+  ranges=$(echo "$dump" | awk '/Function Table/ {on = 1; next} on && /^ [0-9a-f]+:/ {print $2, $3}')
+  targets=$({
+    printf '%x\n' $((16#$base + 16#$entry)) $((16#$base + 16#${setbg:-0}))
+    "$objdump" -d "$dll" | awk 'NF > 1 && $(NF - 1) == "call" && $NF ~ /^0x/ {print substr($NF, 3)}'
+  } | sort -u)
+  functions=0 missing=0
+  for target in $targets; do
+    functions=$((functions + 1))
+    t=$((16#$target)) covered=
+    while read -r lo hi; do
+      [ -n "$hi" ] || continue
+      if [ "$t" -ge $((16#$lo)) ] && [ "$t" -lt $((16#$hi)) ]; then
+        covered=1
+        break
+      fi
+    done <<<"$ranges"
+    [ -n "$covered" ] || missing=$((missing + 1))
+  done
+  entries=$(echo "$ranges" | grep -c .)
+  check "unwind data for the entry point, SetBg and all $functions functions called directly ($entries entries)" \
+    "$missing without" "0 without"
+fi
 size=$(stat -c %s "$dll")
 if [ "$size" -le "$ceiling" ]; then
   echo "ok: $flavour: size $size bytes (ceiling $ceiling)"

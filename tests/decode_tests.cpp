@@ -100,15 +100,13 @@ TEST(ParseIntText, BytesFrom0x80UpAreNoDigits) {
 
 class PopTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        saved_ = gState.stackTop;
-        gState.stackTop = stack_.TopLocation();
+    int Pop(TCHAR* dest, int destSize) {
+        return PopParam(stack_.TopLocation(), dest, destSize);
     }
-    void TearDown() override {
-        gState.stackTop = saved_;
+    COLORREF PopColor() {
+        return ::PopColor(stack_.TopLocation());
     }
     HostStack stack_;
-    StackEntry** saved_ = nullptr;
 };
 
 TEST_F(PopTest, PopsTopFirstAndMovesTheStackTopDown) {
@@ -117,34 +115,33 @@ TEST_F(PopTest, PopsTopFirstAndMovesTheStackTopDown) {
     stack_.Push(TEXT("top"));
     TCHAR text[64] = TEXT("untouched");
 
-    ASSERT_EQ(PopParam(text, 64), 0);
+    ASSERT_EQ(Pop(text, 64), 0);
     EXPECT_STREQ(text, TEXT("top"));
     EXPECT_EQ(*stack_.TopLocation(), middle);
 
-    ASSERT_EQ(PopParam(text, 64), 0);
+    ASSERT_EQ(Pop(text, 64), 0);
     EXPECT_STREQ(text, TEXT("middle"));
-    ASSERT_EQ(PopParam(text, 64), 0);
+    ASSERT_EQ(Pop(text, 64), 0);
     EXPECT_STREQ(text, TEXT("bottom"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
 
     lstrcpy(text, TEXT("kept"));
-    EXPECT_EQ(PopParam(text, 64), 1);
+    EXPECT_EQ(Pop(text, 64), 1);
     EXPECT_STREQ(text, TEXT("kept"));
     EXPECT_EQ(*stack_.TopLocation(), nullptr);
 }
 
 TEST_F(PopTest, NullStackTopLocationPopsNothing) {
-    gState.stackTop = nullptr;
     TCHAR text[8] = TEXT("kept");
-    EXPECT_EQ(PopParam(text, 8), 1);
+    EXPECT_EQ(PopParam(nullptr, text, 8), 1);
     EXPECT_STREQ(text, TEXT("kept"));
-    EXPECT_EQ(PopColor(), RGB(0, 0, 0));
+    EXPECT_EQ(::PopColor(nullptr), RGB(0, 0, 0));
 }
 
 TEST_F(PopTest, NullDestinationDiscardsTheEntry) {
     StackEntry* below = stack_.Push(TEXT("below"));
     stack_.Push(TEXT("discarded"));
-    EXPECT_EQ(PopParam(nullptr, 0), 0);
+    EXPECT_EQ(Pop(nullptr, 0), 0);
     EXPECT_EQ(*stack_.TopLocation(), below);
     EXPECT_STREQ(below->text, TEXT("below"));
 }
@@ -152,7 +149,7 @@ TEST_F(PopTest, NullDestinationDiscardsTheEntry) {
 TEST_F(PopTest, PoppedEntriesAreFreedAndTheRestLeftAlone) {
     // Warm the heap up so the baseline holds only what this test allocates.
     stack_.Push(TEXT("warm-up"));
-    PopParam(nullptr, 0);
+    Pop(nullptr, 0);
     const int baseline = CountHeapBlocks();
 
     StackEntry* kept = stack_.Push(TEXT("kept by the host"));
@@ -163,7 +160,7 @@ TEST_F(PopTest, PoppedEntriesAreFreedAndTheRestLeftAlone) {
 
     TCHAR text[64];
     for (int i = 999; i >= 0; --i) {
-        ASSERT_EQ(PopParam(i % 2 ? text : nullptr, 64), 0);
+        ASSERT_EQ(Pop(i % 2 ? text : nullptr, 64), 0);
         if (i % 2) {
             EXPECT_EQ(tstring(text), NumberText(i));
         }
@@ -261,12 +258,70 @@ TEST_F(PopTest, LongTextIsCutAtTheBufferAndStillFreed) {
         stack_.Push(text);
         GuardedBuffer buffer(c.bufferSize);
 
-        ASSERT_EQ(PopParam(buffer.data(), c.bufferSize), 0);
+        ASSERT_EQ(Pop(buffer.data(), c.bufferSize), 0);
         const size_t kept = std::min(text.size(), static_cast<size_t>(c.bufferSize - 1));
         EXPECT_EQ(tstring(buffer.data()), text.substr(0, kept))
             << c.textLength << " characters into " << c.bufferSize;
         EXPECT_EQ(*stack_.TopLocation(), below);
-        PopParam(nullptr, 0);
+        Pop(nullptr, 0);
     }
     EXPECT_EQ(CountHeapBlocks(), baseline);
 }
+
+// An entry whose block ends before any NUL: the bytes behind it in the heap are not
+// the host's text. The block is cut down from a larger one full of letters, so
+// that letters, not zeros, lie right behind its end.
+static StackEntry* PushUnterminated(HostStack& stack, const tstring& text) {
+    StackEntry* entry = stack.Push(tstring(text.size() + 64, 'Z'));
+    const SIZE_T bytes = offsetof(StackEntry, text) + text.size() * sizeof(TCHAR);
+    EXPECT_EQ(GlobalReAlloc(entry, bytes, 0), entry); // shrunk in place
+    EXPECT_EQ(GlobalSize(entry), bytes);
+    memcpy(entry->text, text.data(), text.size() * sizeof(TCHAR));
+    return entry;
+}
+
+TEST_F(PopTest, ATextIsNeverReadPastItsEntrysBlock) {
+    for (const tstring& text :
+         {tstring(TEXT("Hello")), tstring(), tstring(TEXT("x")), tstring(70, 'q')}) {
+        PushUnterminated(stack_, text);
+        TCHAR title[TitleSize] = TEXT("?");
+        ASSERT_EQ(Pop(title, TitleSize), 0);
+        EXPECT_EQ(tstring(title), text);
+        // And into a component's slot, where the block's end may come first or last.
+        PushUnterminated(stack_, text);
+        TCHAR slot[ComponentSlotSize];
+        ASSERT_EQ(Pop(slot, ComponentSlotSize), 0);
+        EXPECT_EQ(tstring(slot), text.substr(0, ComponentSlotSize - 1));
+    }
+    EXPECT_EQ(*stack_.TopLocation(), nullptr);
+}
+
+#ifdef UNICODE
+// U+1F600 is two UTF-16 units: a cut between them would leave half a character.
+TEST_F(PopTest, ACutNeverSplitsASurrogatePair) {
+    const tstring smile = L"\U0001F600";
+    ASSERT_EQ(smile.size(), 2u);
+    const struct {
+        const char* name;
+        tstring text;
+        tstring kept;
+        bool terminated;
+    } cases[] = {
+        {"pair across the title's cut", tstring(1022, 'a') + smile, tstring(1022, 'a'), true},
+        {"pair before the cut", tstring(1021, 'a') + smile + L"b", tstring(1021, 'a') + smile,
+         true},
+        {"pair across the block's end", L"ab" + smile.substr(0, 1), L"ab", false},
+        {"whole pair at the block's end", L"ab" + smile, L"ab" + smile, false},
+    };
+    for (const auto& c : cases) {
+        if (c.terminated) {
+            stack_.Push(c.text);
+        } else {
+            PushUnterminated(stack_, c.text);
+        }
+        TCHAR title[TitleSize];
+        ASSERT_EQ(Pop(title, TitleSize), 0) << c.name;
+        EXPECT_EQ(tstring(title), c.kept) << c.name;
+    }
+}
+#endif

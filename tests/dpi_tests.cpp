@@ -102,23 +102,11 @@ static const char MeasureFlag[] = "--measure-title";
 // This program again, measuring at the DPI it starts with; its figures come back
 // through a file.
 static TitleReach MeasureInNewProcess() {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string output = std::string(self) + ".title.txt";
+    const std::string output = ThisProgram() + ".title.txt";
     DeleteFileA(output.c_str());
-    std::string command = "\"" + std::string(self) + "\" " + MeasureFlag + " \"" + output + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    const std::string command = "\"" + ThisProgram() + "\" " + MeasureFlag + " \"" + output + "\"";
     TitleReach reach = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << command;
-        return reach;
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    EXPECT_EQ(RunProcess(command, 60000), 0u) << command;
     FILE* file = fopen(output.c_str(), "r");
     if (file == nullptr ||
         fscanf(file, "%d %d %d %d %d %d %d", &reach.dpi, &reach.left, &reach.right, &reach.top,

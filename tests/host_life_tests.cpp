@@ -1,7 +1,9 @@
 // The backdrop in a real host's life, through the built DLL: SetBg and the callback
 // from worker threads while the host window's thread pumps or is blocked, later
 // calls shown at once, the host window's end, and unloading from either thread.
+#include <cstdio>
 #include <functional>
+#include <ostream>
 
 #include "support/PluginHost.h"
 
@@ -142,6 +144,260 @@ TEST_F(HostLifeTest, UnloadingFromAnotherThread) {
         Load();
         SetBg(host_, Sunset, TEXT("reloaded"));
         ASSERT_NE(Backdrop(), nullptr);
+        EXPECT_EQ(PaintedColors().top, Sunset.top);
+        registeredCallback(1);
+        EXPECT_EQ(ProcOf(host_), hostProc_);
+    }
+}
+
+TEST_F(HostLifeTest, TwoWindowsNamedFromAWorkerLeaveOnlyTheNewestSubclassed) {
+    HostLog otherLog;
+    HWND other = CreateHostWindow(&otherLog, 150, 120, 320, 240, FlavourCharset);
+    const WNDPROC otherProc = ProcOf(other);
+    // Both named before the host thread runs either call.
+    OnWorker(
+        [&] {
+            SetBg(host_, Navy, TEXT("first window"));
+            SetBg(other, Sunset, TEXT("second window"));
+        },
+        false);
+    PumpFor(200);
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
+    EXPECT_EQ(GetWindow(other, GW_HWNDNEXT), Backdrop());
+    EXPECT_EQ(ProcOf(host_), hostProc_);
+    EXPECT_NE(ProcOf(other), otherProc);
+    EXPECT_EQ(PaintedColors().top, Sunset.top);
+    ExpectHostGetsOnce();
+    ::ExpectHostGetsOnce(other, otherLog);
+
+    registeredCallback(1);
+    EXPECT_EQ(Backdrop(), nullptr);
+    EXPECT_EQ(ProcOf(other), otherProc);
+    EXPECT_EQ(ProcOf(host_), hostProc_);
+    DestroyWindow(other);
+}
+
+// How many frames of this program a stack walk from inside the host's own
+// procedure finds: the handler's own, and below it everything that sent the
+// message. A frame of ours in between that a walk cannot pass hides the rest.
+static int OwnFramesWalkedFromInside(HWND host, HostLog* log) {
+    const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandle(nullptr));
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+    const BYTE* end = image + headers->OptionalHeader.SizeOfImage;
+    int found = -1;
+    log->handler = [&](UINT message) {
+        if (message == WM_USER + 5) {
+            void* frames[62];
+            const USHORT count = RtlCaptureStackBackTrace(0, 62, frames, nullptr);
+            found = 0;
+            for (USHORT i = 0; i < count; ++i) {
+                found += frames[i] >= image && frames[i] < end;
+            }
+        }
+    };
+    SendMessage(host, WM_USER + 5, 0, 0);
+    log->handler = nullptr;
+    return found;
+}
+
+TEST_F(HostLifeTest, StackWalksFromTheHostsProcedurePassThroughOurs) {
+    const int bare = OwnFramesWalkedFromInside(host_, &log_);
+    SetBg(host_, Navy, TEXT("walk"));
+    ASSERT_NE(ProcOf(host_), hostProc_);
+    const int through = OwnFramesWalkedFromInside(host_, &log_);
+    printf("frames of the test program walked: %d without the backdrop, %d through it\n", bare,
+           through);
+    ASSERT_GE(bare, 4); // the handler, the host procedure, this test and gtest below
+    EXPECT_EQ(through, bare);
+}
+
+// A sequence of calls a host makes: SetBg with its window, another window or none,
+// and code 1, each SetBg with colours of its own.
+enum class Step { Host, Other, Null, CodeOne };
+
+struct Outcome {
+    bool backdrop;
+    HWND above; // the window the backdrop lies directly below
+    bool hostSubclassed, otherSubclassed;
+    COLORREF top;
+    int owners;
+    bool operator==(const Outcome& o) const {
+        return backdrop == o.backdrop && above == o.above && hostSubclassed == o.hostSubclassed &&
+               otherSubclassed == o.otherSubclassed && top == o.top && owners == o.owners;
+    }
+};
+
+static std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+    return out << (o.backdrop ? "backdrop" : "no backdrop") << " below " << o.above << ", host "
+               << (o.hostSubclassed ? "subclassed" : "its own") << ", other "
+               << (o.otherSubclassed ? "subclassed" : "its own") << ", top " << std::hex << o.top
+               << std::dec << ", owners " << o.owners;
+}
+
+class SequenceTest : public HostLifeTest {
+  protected:
+    void SetUp() override {
+        HostLifeTest::SetUp();
+        other_ = CreateHostWindow(&otherLog_, 150, 120, 320, 240, FlavourCharset);
+        otherProc_ = ProcOf(other_);
+    }
+    void TearDown() override {
+        DestroyWindow(other_);
+        HostLifeTest::TearDown();
+    }
+    void Run(const std::vector<Step>& calls) {
+        int n = 0;
+        for (Step step : calls) {
+            const Colors colors = {RGB(10 * ++n, 200, 0), RGB(0, 0, 90)};
+            switch (step) {
+            case Step::Host:
+                SetBg(host_, colors, TEXT("host"));
+                break;
+            case Step::Other:
+                SetBg(other_, colors, TEXT("other"));
+                break;
+            case Step::Null:
+                SetBg(nullptr, colors, TEXT("none"));
+                break;
+            case Step::CodeOne:
+                registeredCallback(1);
+                break;
+            }
+        }
+    }
+    Outcome Observe() {
+        PumpFor(100);
+        HWND backdrop = Backdrop();
+        Outcome o = {backdrop != nullptr,          nullptr, ProcOf(host_) != hostProc_,
+                     ProcOf(other_) != otherProc_, 0,       CountWindowsOfClass(OwnerClassName)};
+        if (backdrop != nullptr) {
+            o.above = GetWindow(backdrop, GW_HWNDPREV);
+            o.top = PaintedColors().top;
+        }
+        return o;
+    }
+    void Reset() {
+        if (registeredCallback != nullptr) {
+            registeredCallback(1);
+        }
+        PumpFor(100);
+    }
+    HostLog otherLog_;
+    HWND other_ = nullptr;
+    WNDPROC otherProc_ = nullptr;
+};
+
+TEST_F(SequenceTest, CallsFromAWorkerEndAsOnTheHostThread) {
+    using C = Step;
+    const struct {
+        const char* name;
+        bool backdropFirst; // a backdrop behind the host window before the calls
+        std::vector<Step> calls;
+    } cases[] = {
+        {"SetBg", false, {C::Host}},
+        {"SetBg, code 1", false, {C::Host, C::CodeOne}},
+        {"code 1, SetBg", true, {C::CodeOne, C::Host}},
+        {"SetBg, SetBg(NULL) with new colours", false, {C::Host, C::Null}},
+        {"SetBg(NULL), SetBg", false, {C::Null, C::Host}},
+        {"SetBg, SetBg(other)", false, {C::Host, C::Other}},
+        {"SetBg(other) with a backdrop up", true, {C::Other}},
+        {"SetBg, code 1, SetBg(other)", false, {C::Host, C::CodeOne, C::Other}},
+        {"SetBg(other), SetBg, code 1, code 1", true, {C::Other, C::Host, C::CodeOne, C::CodeOne}},
+        {"SetBg, SetBg(other), SetBg", false, {C::Host, C::Other, C::Host}},
+        {"code 1, code 1", true, {C::CodeOne, C::CodeOne}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.backdropFirst) {
+            SetBg(host_, Navy, TEXT("first"));
+        }
+        Run(c.calls);
+        const Outcome onHostThread = Observe();
+        Reset();
+        if (c.backdropFirst) {
+            SetBg(host_, Navy, TEXT("first"));
+        }
+        OnWorker([&] { Run(c.calls); }, false); // all made before this thread pumps
+        const Outcome fromWorker = Observe();
+        EXPECT_EQ(fromWorker, onHostThread);
+        Reset();
+        EXPECT_EQ(ProcOf(host_), hostProc_);
+        EXPECT_EQ(ProcOf(other_), otherProc_);
+    }
+}
+
+static DWORD WINAPI CloseFromAnotherThread(void* window) {
+    SendMessage(static_cast<HWND>(window), WM_CLOSE, 0, 0);
+    return 0;
+}
+
+TEST_F(HostLifeTest, ClosedFromOutsideThenCodeOneFromAWorkerThenSetBg) {
+    SetBg(host_, Navy, TEXT("closed"));
+    ASSERT_NE(Backdrop(), nullptr);
+    HANDLE closer = CreateThread(nullptr, 0, CloseFromAnotherThread, Backdrop(), 0, nullptr);
+    EXPECT_TRUE(PumpUntilEnded(closer, 5000));
+    CloseHandle(closer);
+    EXPECT_EQ(Backdrop(), nullptr);
+    OnWorker([] { registeredCallback(1); });
+    PumpFor(200);
+    EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
+    EXPECT_FALSE(ClassRegistered(OwnerClassName));
+    EXPECT_EQ(ProcOf(host_), hostProc_);
+
+    SetBg(host_, Sunset, TEXT("again"));
+    ASSERT_NE(Backdrop(), nullptr);
+    EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 1);
+    EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
+    EXPECT_EQ(PaintedColors().top, Sunset.top);
+}
+
+TEST_F(HostLifeTest, SetBgFromTheHostsHandlerOfAMessageOurCreationCauses) {
+    bool nested = false;
+    log_.handler = [&](UINT message) {
+        if (message == WM_WINDOWPOSCHANGED && !nested) {
+            nested = true;
+            SetBg(host_, Sunset, TEXT("nested"));
+        }
+    };
+    SetBg(host_, Navy, TEXT("outer"));
+    log_.handler = nullptr;
+    ASSERT_TRUE(nested);
+    PumpFor(100);
+    HWND backdrop = Backdrop();
+    ASSERT_NE(backdrop, nullptr);
+    EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
+    EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 1);
+    EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), backdrop);
+    EXPECT_EQ(PaintedColors().top, Sunset.top); // the latest call's colours
+    ShowWindow(host_, SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(backdrop));
+    ShowWindow(host_, SW_RESTORE);
+    EXPECT_TRUE(IsWindowVisible(backdrop));
+    ExpectHostGetsOnce();
+}
+
+TEST_F(HostLifeTest, AWrongHandleTouchesNothingAndLeavesNothingPending) {
+    HWND dead = CreateHostWindow(&log_, 10, 10, 100, 100, FlavourCharset);
+    DestroyWindow(dead);
+    const struct {
+        const char* name;
+        HWND window;
+    } cases[] = {{"the desktop window", GetDesktopWindow()}, {"a dead handle", dead}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetBg(c.window, Navy, TEXT("wrong"));
+        EXPECT_EQ(*stack_.TopLocation(), nullptr);
+        PumpFor(100);
+        EXPECT_EQ(Backdrop(), nullptr);
+        EXPECT_FALSE(ClassRegistered(BackdropClassName));
+
+        // The right window next: its backdrop stays.
+        SetBg(host_, Sunset, TEXT("right"));
+        PumpFor(200);
+        ASSERT_NE(Backdrop(), nullptr);
+        EXPECT_EQ(GetWindow(host_, GW_HWNDNEXT), Backdrop());
         EXPECT_EQ(PaintedColors().top, Sunset.top);
         registeredCallback(1);
         EXPECT_EQ(ProcOf(host_), hostProc_);

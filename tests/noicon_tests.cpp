@@ -9,11 +9,11 @@
 TEST(BackdropIcon, NoneWhenTheHostHasNone) {
     HostLog log;
     gState.moduleInstance = GetModuleHandle(nullptr);
-    gState.hostWindow = CreateHostWindow(&log);
-    CreateBackdrop();
+    HWND host = CreateHostWindow(&log);
+    WishBackdrop(host);
     ASSERT_NE(gState.backdropWindow, nullptr);
     EXPECT_EQ(SendMessageA(gState.backdropWindow, WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_EQ(gState.backdropIcon, nullptr);
     TearDownBackdrop();
-    DestroyWindow(gState.hostWindow);
+    DestroyWindow(host);
 }

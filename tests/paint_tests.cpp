@@ -55,9 +55,9 @@ TEST(TitleLayout, ScalesWithTheScreensDpiAsMulDivRounds) {
 class PaintTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        gState.topColor = RGB(255, 40, 10);
-        gState.bottomColor = RGB(0, 160, 90);
-        lstrcpy(gState.title, TEXT(""));
+        gState.values.topColor = RGB(255, 40, 10);
+        gState.values.bottomColor = RGB(0, 160, 90);
+        lstrcpy(gState.values.title, TEXT(""));
     }
     void TearDown() override {
         if (window_ != nullptr) {
@@ -76,8 +76,8 @@ class PaintTest : public ::testing::Test {
     // Every row of the client area has the colour of the band it belongs to.
     void ExpectBands(int width, int height) {
         for (int y = 0; y < height; ++y) {
-            const COLORREF band =
-                BandColor(gState.topColor, gState.bottomColor, y - y % BandHeight, height);
+            const COLORREF band = BandColor(gState.values.topColor, gState.values.bottomColor,
+                                            y - y % BandHeight, height);
             ASSERT_EQ(PixelAt(window_, width - 1, y), band) << "row " << y << " of " << height;
             ASSERT_EQ(PixelAt(window_, width / 2, y), band) << "row " << y << " of " << height;
         }
@@ -94,15 +94,15 @@ TEST_F(PaintTest, BandsFollowTheFormulaAtEveryHeight) {
     for (const auto& size : sizes) {
         Paint(size.width, size.height);
         ExpectBands(size.width, size.height);
-        EXPECT_EQ(PixelAt(window_, 0, 0), gState.topColor);
+        EXPECT_EQ(PixelAt(window_, 0, 0), gState.values.topColor);
         DestroyWindow(window_);
         window_ = nullptr;
     }
 }
 
 TEST_F(PaintTest, WorkedExampleAtHeight100) {
-    gState.topColor = RGB(255, 0, 0);
-    gState.bottomColor = RGB(0, 0, 0);
+    gState.values.topColor = RGB(255, 0, 0);
+    gState.values.bottomColor = RGB(0, 0, 0);
     Paint(100, 100);
     EXPECT_EQ(PixelAt(window_, 50, 4), RGB(244, 0, 0));
     EXPECT_EQ(PixelAt(window_, 50, 7), RGB(244, 0, 0));
@@ -112,14 +112,14 @@ TEST_F(PaintTest, WorkedExampleAtHeight100) {
 TEST_F(PaintTest, LastBandCoversTheBottomEdge) {
     // Height 10: bands at 0, 4 and 8; the last runs past row 9.
     Paint(50, 10);
-    const COLORREF last = BandColor(gState.topColor, gState.bottomColor, 8, 10);
+    const COLORREF last = BandColor(gState.values.topColor, gState.values.bottomColor, 8, 10);
     EXPECT_EQ(PixelAt(window_, 10, 8), last);
     EXPECT_EQ(PixelAt(window_, 10, 9), last);
     EXPECT_NE(PixelAt(window_, 10, 7), last);
 }
 
 TEST_F(PaintTest, EqualColoursGiveOneColour) {
-    gState.topColor = gState.bottomColor = RGB(12, 34, 56);
+    gState.values.topColor = gState.values.bottomColor = RGB(12, 34, 56);
     Paint(64, 300);
     for (int y = 0; y < 300; y += 7) {
         ASSERT_EQ(PixelAt(window_, 63, y), RGB(12, 34, 56)) << "row " << y;
@@ -127,8 +127,8 @@ TEST_F(PaintTest, EqualColoursGiveOneColour) {
 }
 
 TEST_F(PaintTest, TitleIsWhiteWithABlackShadowFourPixelsRightAndDown) {
-    gState.topColor = gState.bottomColor = RGB(0, 0, 128);
-    lstrcpy(gState.title, TEXT("Orrindel HIT"));
+    gState.values.topColor = gState.values.bottomColor = RGB(0, 0, 128);
+    lstrcpy(gState.values.title, TEXT("Orrindel HIT"));
     Paint(600, 120);
     int white = 0, black = 0, minX = 600, minY = 120, maxY = 0;
     for (int y = 0; y < 80; ++y) {
@@ -179,10 +179,10 @@ static int TitleExtent(HWND window, const wchar_t* text) {
 TEST_F(PaintTest, CyrillicAndCjkTitleIsPaintedWhole) {
     // "Установка 設定"
     const wchar_t title[] = L"\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 \u8a2d\u5b9a";
-    gState.topColor = gState.bottomColor = RGB(0, 0, 128);
+    gState.values.topColor = gState.values.bottomColor = RGB(0, 0, 128);
     Paint(700, 80);
     auto paintTitle = [this](const wchar_t* text) {
-        lstrcpyW(gState.title, text);
+        lstrcpyW(gState.values.title, text);
         PaintNow(window_);
         return WhitePixels(window_, {0, 0, 700, 64});
     };
@@ -200,7 +200,7 @@ TEST_F(PaintTest, CyrillicAndCjkTitleIsPaintedWhole) {
 #endif
 
 TEST_F(PaintTest, EmptyTitleStillPaintsTheGradient) {
-    gState.topColor = gState.bottomColor = RGB(0, 0, 128);
+    gState.values.topColor = gState.values.bottomColor = RGB(0, 0, 128);
     Paint(300, 80);
     for (int y = 0; y < 80; ++y) {
         for (int x = 0; x < 300; x += 3) {
@@ -210,7 +210,7 @@ TEST_F(PaintTest, EmptyTitleStillPaintsTheGradient) {
 }
 
 TEST_F(PaintTest, PaintsLeaveNoGdiObjectBehind) {
-    lstrcpy(gState.title, TEXT("leak gauge"));
+    lstrcpy(gState.values.title, TEXT("leak gauge"));
     Paint(400, 400);
     const int before = CountCreatableBrushes();
     for (int i = 0; i < 200; ++i) {

@@ -6,24 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"
+
 static const char PreviewExe[] = "..\\orrindel-preview.exe";
 
 static DWORD RunPreview(const std::string& arguments) {
-    std::string command = std::string("\"") + PreviewExe + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << command;
-        return 0xFFFFFFFF;
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    return RunProcess(std::string("\"") + PreviewExe + "\" " + arguments, 60000);
 }
 
 TEST(Preview, BadArgumentsExitWithCodeTwo) {

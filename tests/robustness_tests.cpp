@@ -31,6 +31,59 @@ TEST_F(RobustnessTest, TenThousandCallsOnALiveBackdropLeakNothing) {
     EXPECT_EQ(registrations, 10002);
 }
 
+// One host thread of many: a worker that calls SetBg with a stack of its own.
+struct StackWorker {
+    SetBgFn setBg;
+    HWND window;
+    HostServices* services;
+    const TCHAR* component; // every colour component this worker pushes
+    HostStack stack;
+    StackEntry* bottom = nullptr;
+    int wrongPops = 0;
+};
+
+constexpr int CallsPerThread = 4000;
+
+static DWORD WINAPI CallSetBgOnOwnStack(void* param) {
+    auto* w = static_cast<StackWorker*>(param);
+    for (int i = 0; i < CallsPerThread; ++i) {
+        w->stack.Push(TEXT("title"));
+        for (int c = 0; c < 6; ++c) {
+            w->stack.Push(w->component);
+        }
+        w->setBg(w->window, 0, 0, w->stack.TopLocation(), w->services);
+        // All seven popped from this stack, and nothing from below them.
+        w->wrongPops += *w->stack.TopLocation() != w->bottom;
+    }
+    return 0;
+}
+
+TEST_F(RobustnessTest, ThreadsCallingAtOnceEachPopTheirOwnStack) {
+    Warm();
+    StackWorker workers[2] = {{setBg_, host_, &services_, TEXT("128"), {}},
+                              {setBg_, host_, &services_, TEXT("0x40"), {}}};
+    HANDLE threads[2];
+    for (int i = 0; i < 2; ++i) {
+        workers[i].bottom = workers[i].stack.Push(TEXT("this thread's own entry"));
+        threads[i] = CreateThread(nullptr, 0, CallSetBgOnOwnStack, &workers[i], 0, nullptr);
+    }
+    for (HANDLE thread : threads) {
+        EXPECT_TRUE(PumpUntilEnded(thread, 60000));
+        CloseHandle(thread);
+    }
+    for (StackWorker& w : workers) {
+        EXPECT_EQ(w.wrongPops, 0);
+        EXPECT_EQ(*w.stack.TopLocation(), w.bottom);
+        EXPECT_STREQ(w.bottom->text, TEXT("this thread's own entry"));
+    }
+    EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr));
+    // The colours of one call or the other, never half of each.
+    PumpFor(100);
+    const COLORREF top = PaintedColors().top;
+    EXPECT_TRUE(top == RGB(128, 128, 128) || top == RGB(64, 64, 64)) << std::hex << top;
+    EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
+}
+
 TEST_F(RobustnessTest, AThousandFullScreenPaintsLeaveNoGdiObject) {
     Warm();
     HWND backdrop = Backdrop();

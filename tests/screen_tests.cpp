@@ -55,3 +55,22 @@ TEST_F(ScreenTest, AHostAlreadyOnScreenIsDrawnInFrontOfItsBackdrop) {
         ExpectHostInFront(Sunset);
     }
 }
+
+TEST_F(ScreenTest, AHostThatStartsMinimisedShowsItsBackdropOnceRestored) {
+    ShowWindow(host_, SW_SHOWMINNOACTIVE); // as a shortcut set to "Minimized" starts it
+    PumpFor(300);
+    SetBg(host_, Sunset, TEXT("minimised start"));
+    HWND backdrop = Backdrop();
+    ASSERT_NE(backdrop, nullptr);
+    PumpFor(300);
+    // Nothing covers the user's desktop while the host sits in the taskbar.
+    EXPECT_FALSE(IsWindowVisible(backdrop));
+    EXPECT_NE(ScreenPixel(5, GetSystemMetrics(SM_CYSCREEN) / 2),
+              BandColor(Sunset.top, Sunset.bottom, 0, 1) /* any band would do */);
+    ShowWindow(host_, SW_RESTORE);
+    {
+        SCOPED_TRACE("restored");
+        EXPECT_TRUE(IsWindowVisible(backdrop));
+        ExpectHostInFront(Sunset);
+    }
+}

@@ -15,11 +15,10 @@ class BackdropTest : public ::testing::Test {
     void SetUp() override {
         gState = BackdropState{};
         gState.moduleInstance = GetModuleHandle(nullptr);
-        gState.topColor = RGB(200, 30, 0);
-        gState.bottomColor = RGB(0, 30, 200);
-        lstrcpy(gState.title, TEXT("Backdrop test"));
+        gState.values.topColor = RGB(200, 30, 0);
+        gState.values.bottomColor = RGB(0, 30, 200);
+        lstrcpy(gState.values.title, TEXT("Backdrop test"));
         host_ = CreateHostWindow(&log_);
-        gState.hostWindow = host_;
     }
     void TearDown() override {
         TearDownBackdrop();
@@ -28,8 +27,9 @@ class BackdropTest : public ::testing::Test {
         EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 0);
         EXPECT_EQ(CountWindowsOfClass(OwnerClassName), 0);
     }
-    HWND Create() {
-        CreateBackdrop();
+    // What SetBg asks for with a host window, on that window's own thread.
+    HWND Create(HWND host = nullptr) {
+        WishBackdrop(host != nullptr ? host : host_);
         return gState.backdropWindow;
     }
     static bool ClassRegistered(const TCHAR* name) {
@@ -187,8 +187,7 @@ TEST_F(BackdropTest, HostWindowsOfEitherCharacterSetKeepTheirCaptions) {
         SCOPED_TRACE(unicode ? "Unicode host" : "8-bit host");
         HostLog log;
         HWND host = CreateHostWindow(&log, 400, 200, 320, 240, c.charset);
-        gState.hostWindow = host;
-        ASSERT_NE(Create(), nullptr);
+        ASSERT_NE(Create(host), nullptr);
         EXPECT_EQ(IsWindowUnicode(host) != FALSE, unicode);
 
         // An 8-bit host is given its caption as 8-bit text, in the code page.
@@ -227,8 +226,8 @@ TEST_F(BackdropTest, PaintsTheGradientAndLeavesTheHostItsOwnPaint) {
     GetClientRect(backdrop, &client);
     // Well left of the host window, below the title.
     for (int y : {80, 200, static_cast<int>(client.bottom) - 1}) {
-        const COLORREF band =
-            BandColor(gState.topColor, gState.bottomColor, y - y % BandHeight, client.bottom);
+        const COLORREF band = BandColor(gState.values.topColor, gState.values.bottomColor,
+                                        y - y % BandHeight, client.bottom);
         EXPECT_EQ(PixelAt(backdrop, 100, y), band) << "row " << y;
     }
     const int paints = log_.paints;
@@ -304,27 +303,32 @@ TEST_F(BackdropTest, FailedCreationUndoesItselfAndLeavesTheHostAlone) {
 }
 
 TEST_F(BackdropTest, NoBackdropForAHandleThatNamesNoWindow) {
-    gState.hostWindow = reinterpret_cast<HWND>(0x7654321);
-    EXPECT_EQ(Create(), nullptr);
+    EXPECT_EQ(Create(reinterpret_cast<HWND>(0x7654321)), nullptr);
     EXPECT_FALSE(ClassRegistered(OwnerClassName));
     EXPECT_FALSE(ClassRegistered(BackdropClassName));
     EXPECT_EQ(ProcOf(host_), HostWindowProc());
 }
 
-TEST_F(BackdropTest, KeepsServingTheSubclassedWindowWhenAnotherIsRecorded) {
-    HWND backdrop = Create();
-    ASSERT_NE(backdrop, nullptr);
+TEST_F(BackdropTest, MovesToTheNewestWindowAndGivesThePreviousOneBack) {
+    ASSERT_NE(Create(), nullptr);
     const WNDPROC hostOriginal = HostWindowProc();
     HostLog otherLog;
     HWND other = CreateHostWindow(&otherLog, 100, 100);
-    gState.hostWindow = other; // a later SetBg names another window
+    HWND backdrop = Create(other); // a later SetBg names another window
+    ASSERT_NE(backdrop, nullptr);
 
-    // The subclassed window's messages still reach its own procedure and still
-    // keep the backdrop below it; the other window is no business of ours.
+    // One window holds our procedure: the newest, with the backdrop below it.
+    EXPECT_EQ(ProcOf(host_), hostOriginal);
+    EXPECT_EQ(ProcOf(other), BackdropWndProc);
+    EXPECT_EQ(Below(other), backdrop);
+    EXPECT_EQ(CountWindowsOfClass(BackdropClassName), 1);
     ExpectHostGetsOnce(WM_NULL);
-    EXPECT_EQ(Below(host_), backdrop);
-    EXPECT_EQ(ProcOf(other), hostOriginal);
+    ::ExpectHostGetsOnce(other, otherLog, WM_NULL);
 
+    // Naming the first one again moves it back.
+    ASSERT_NE(Create(host_), nullptr);
+    EXPECT_EQ(ProcOf(other), hostOriginal);
+    EXPECT_EQ(Below(host_), gState.backdropWindow);
     TearDownBackdrop();
     EXPECT_EQ(ProcOf(host_), hostOriginal);
     EXPECT_EQ(ProcOf(other), hostOriginal);

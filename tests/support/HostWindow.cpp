@@ -16,6 +16,9 @@ static bool LogHostMessage(HWND window, UINT message, const std::wstring& text) 
         return false;
     }
     ++log->messages;
+    if (log->handler) {
+        log->handler(message);
+    }
     if (message == WM_SETTEXT) {
         log->textReceived = text;
         if (gState.backdropWindow != nullptr) {
@@ -146,4 +149,40 @@ int CountWindowsOfClass(const TCHAR* className) {
     ClassSearch search = {className, 0};
     EnumWindows(CountIfOfClass, reinterpret_cast<LPARAM>(&search));
     return search.count;
+}
+
+// One subclass per window at a time: the window's property leads back to it.
+static LaterSubclass* SubclassOf(HWND window) {
+    return reinterpret_cast<LaterSubclass*>(GetPropW(window, L"LaterSubclass"));
+}
+
+LaterSubclass::LaterSubclass(HWND window)
+    : window_(window), unicode_(IsWindowUnicode(window) != FALSE) {
+    SetPropW(window, L"LaterSubclass", this);
+    previous_ = reinterpret_cast<WNDPROC>(
+        unicode_ ? SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProcW))
+                 : SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProcA)));
+    EXPECT_NE(previous_, nullptr);
+}
+
+void LaterSubclass::Unwind() {
+    const LONG_PTR previous = reinterpret_cast<LONG_PTR>(previous_);
+    if (unicode_) {
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, previous);
+    } else {
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, previous);
+    }
+    RemovePropW(window_, L"LaterSubclass");
+}
+
+LRESULT CALLBACK LaterSubclass::ProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LaterSubclass* self = SubclassOf(window);
+    ++self->messages_;
+    return CallWindowProcA(self->previous_, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK LaterSubclass::ProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LaterSubclass* self = SubclassOf(window);
+    ++self->messages_;
+    return CallWindowProcW(self->previous_, window, message, wParam, lParam);
 }

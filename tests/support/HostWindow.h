@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <functional>
 #include <string>
 
 #include "support/TestSupport.h"
@@ -13,6 +14,8 @@ struct HostLog {
     int paints = 0;
     tstring captionSeen;       // the backdrop's caption while the host handled WM_SETTEXT
     std::wstring textReceived; // the text of the host's last WM_SETTEXT, as UTF-16
+    // The host's own handling of a message, run inside its procedure when set.
+    std::function<void(UINT message)> handler;
 };
 
 enum class HostCharset { Ansi, Unicode };
@@ -42,3 +45,23 @@ void ExpectHostGetsOnce(HWND host, const HostLog& log, UINT message = WM_NULL);
 
 // Windows of `className` that exist (top level, visible or not).
 int CountWindowsOfClass(const TCHAR* className);
+
+// Another component's subclass on a host window, installed after ours as another
+// plug-in would: it counts what reaches it and passes everything on to the
+// procedure it replaced, in the window's character set. Unwind() puts that back.
+class LaterSubclass {
+  public:
+    explicit LaterSubclass(HWND window);
+    void Unwind();
+    int messages() const {
+        return messages_;
+    }
+
+  private:
+    static LRESULT CALLBACK ProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND window_;
+    bool unicode_;
+    WNDPROC previous_ = nullptr;
+    int messages_ = 0;
+};

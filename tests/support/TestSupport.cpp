@@ -168,3 +168,30 @@ bool PumpUntilEnded(HANDLE thread, DWORD ms) {
     }
     return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
 }
+
+std::string ThisProgram() {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return self;
+}
+
+DWORD RunProcess(std::string commandLine, DWORD ms) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return 0xFFFFFFFF;
+    }
+    DWORD code = TimedOut;
+    if (WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        TerminateProcess(process.hProcess, TimedOut);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}

@@ -71,3 +71,11 @@ void PumpFor(DWORD ms);
 // Pumps this thread's messages until `thread` ends or `ms` milliseconds pass;
 // true when it ended.
 bool PumpUntilEnded(HANDLE thread, DWORD ms);
+
+// This program's own path, for running it again in a process of its own.
+std::string ThisProgram();
+
+// Runs `commandLine` and waits for it at most `ms` milliseconds; returns its exit
+// code, or TimedOut (and ends it) when it is still running then.
+constexpr DWORD TimedOut = 0xFFFFFFFE;
+DWORD RunProcess(std::string commandLine, DWORD ms);
