@@ -68,29 +68,29 @@ static void EndPassThrough(HWND window, bool unicode) {
 void ServeWindow(HWND host) {
     bool unicode = false;
     WNDPROC prev = PassThroughProc(host, &unicode);
-    if (prev != nullptr) {
-        // Still in its chain under someone else's subclass: subclassing it again
-        // would have our procedure call itself through theirs forever.
+    const bool inChain = prev != nullptr;
+    if (inChain) {
+        // Still in its chain under someone else's subclass: taken back as it is.
+        // Subclassing it again would have our procedure call itself through
+        // theirs forever.
         EndPassThrough(host, unicode);
-        gState.hostPrevProc = prev;
-        gState.hostUnicode = unicode;
-        gState.servedWindow = host;
-        return;
-    }
-    unicode = IsWindowUnicode(host) != FALSE;
-    prev = CurrentProc(host, unicode);
-    if (prev == BackdropWndProc) {
-        // Never over ourselves: hostPrevProc would point back at us and every
-        // message would recurse forever.
-        gState.servedWindow = host;
-        return;
+    } else {
+        unicode = IsWindowUnicode(host) != FALSE;
+        prev = CurrentProc(host, unicode);
+        if (prev == BackdropWndProc) {
+            // Never over ourselves, for the same reason.
+            gState.servedWindow = host;
+            return;
+        }
     }
     // Recorded before the swap: when another thread subclasses, the host's own
     // thread may deliver a message through BackdropWndProc the moment it is in.
     gState.hostPrevProc = prev;
     gState.hostUnicode = unicode;
     gState.servedWindow = host;
-    SetProc(host, unicode, BackdropWndProc);
+    if (!inChain) {
+        SetProc(host, unicode, BackdropWndProc);
+    }
 }
 
 void LetGoOfServedWindow() {

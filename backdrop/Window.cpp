@@ -43,9 +43,10 @@ static bool RegisterClasses() {
 
 void CloseBackdrop() {
     // Dropped before it goes, so that its end reads as ours, not someone else's.
+    // A recorded backdrop is alive: its end drops the handle.
     HWND backdrop = gState.backdropWindow;
     gState.backdropWindow = nullptr;
-    if (IsWindow(backdrop)) {
+    if (backdrop != nullptr) {
         SendMessage(backdrop, WM_CLOSE, 0, 0);
     }
     if (gState.ownerWindow != nullptr) {
@@ -131,7 +132,7 @@ void AbandonBackdrop() {
     // (DefWindowProc destroys a window on WM_CLOSE). The classes stay registered
     // under our instance as long as those windows live; a later load takes them back.
     HWND backdrop = gState.backdropWindow;
-    if (IsWindow(backdrop)) {
+    if (backdrop != nullptr) {
         SetWindowLongPtr(backdrop, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProc));
         PostMessage(backdrop, WM_CLOSE, 0, 0);
     }

@@ -18,20 +18,17 @@ static bool OnThreadOf(HWND window) {
 
 // Records that the latest call wants a backdrop behind `host` (null: none).
 static void Wish(HWND host) {
-    LockState();
     gState.hostWindow = host;
     InterlockedIncrement(&gState.wishCount);
-    UnlockState();
 }
 
-// The same for none, unless a later call already wants another window.
+// The same for none, only while the wish is still for `host`: a later call that
+// wants another window stands.
 static void DropWishFor(HWND host) {
-    LockState();
-    if (gState.hostWindow == host) {
-        gState.hostWindow = nullptr;
+    if (InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&gState.hostWindow),
+                                          nullptr, host) == host) {
         InterlockedIncrement(&gState.wishCount);
     }
-    UnlockState();
 }
 
 // One step towards the wish, on the thread of the window we serve (or on any
@@ -84,8 +81,10 @@ static bool ReachWish() {
 static void BringToWish() {
     const LONG self = static_cast<LONG>(GetCurrentThreadId());
     for (;;) {
+        // A live window of another thread (a dead one has none).
         HWND served = gState.servedWindow;
-        if (served != nullptr && IsWindow(served) && !OnThreadOf(served)) {
+        const DWORD thread = GetWindowThreadProcessId(served, nullptr);
+        if (thread != 0 && thread != static_cast<DWORD>(self)) {
             PostMessage(served, WM_NULL, 0, 0);
             return;
         }
@@ -142,9 +141,10 @@ void OnServedWindowDestroyed(HWND host) {
 void OnBackdropClosedFromOutside() {
     // Its owner cannot go from inside its end: the host window's next message
     // lets go of the rest.
-    DropWishFor(gState.servedWindow);
-    if (gState.servedWindow != nullptr) {
-        PostMessage(gState.servedWindow, WM_NULL, 0, 0);
+    HWND served = gState.servedWindow;
+    if (served != nullptr) {
+        DropWishFor(served);
+        PostMessage(served, WM_NULL, 0, 0);
     }
 }
 
@@ -154,12 +154,12 @@ void TearDownAtUnload() {
     // a subclass after ours (a window that keeps us as a pass-through has already
     // pinned it). The backdrop goes all the same, on its own thread.
     HWND served = gState.servedWindow;
-    const bool alive = IsWindow(served);
+    const DWORD thread = GetWindowThreadProcessId(served, nullptr); // 0: none, or gone
     if (gState.hostCalls > 0 || gState.reconcilingThread != 0 ||
-        (alive && SubclassedAfterUs(served))) {
+        (thread != 0 && SubclassedAfterUs(served))) {
         StayLoaded();
     }
-    if (gState.pinned || !alive || OnThreadOf(served)) {
+    if (gState.pinned || thread == 0 || thread == GetCurrentThreadId()) {
         TearDownBackdrop();
         return;
     }

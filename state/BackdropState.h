@@ -15,10 +15,10 @@ struct BackdropValues {
 };
 
 struct BackdropState {
-    // The wish: what the latest SetBg and code 1 calls asked for, from any thread.
-    // Written under `lock`; the threads that own our windows bring them to it.
-    volatile LONG lock;        // 1 while a thread reads or writes the wish
-    BackdropValues values;     // the colours and title of the latest SetBg calls
+    // What the latest SetBg and code 1 calls asked for, from any thread: the
+    // values, and the wish that the threads owning our windows bring them to.
+    volatile LONG lock;        // 1 while a thread reads or writes `values`
+    BackdropValues values;     // the colours and title of the latest SetBg call
     HWND hostWindow;           // the window the latest calls want a backdrop behind; null: none
     volatile LONG wishCount;   // counts the calls that changed the wish
     volatile LONG wishReached; // the wishCount our windows were last brought to
