@@ -7,8 +7,11 @@
 #include "backdrop/Wish.h"
 #include "state/BackdropState.h"
 
-// Moves without sizing, moving or activating: only the Z order changes.
-constexpr UINT ZOrderOnly = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+// Places `window` after `insertAfter` in the Z order, without moving, sizing or
+// activating it.
+static void SetZOrder(HWND window, HWND insertAfter) {
+    SetWindowPos(window, insertAfter, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
 
 static void UnregisterClasses() {
     UnregisterClass(BackdropClassName, gState.moduleInstance);
@@ -74,9 +77,16 @@ void CloseBackdrop() {
 static void ShowBehindHost(HWND host, HWND backdrop, int showCommand) {
     gState.liftingHost = true;
     if (!ShowWindow(backdrop, showCommand)) { // it was hidden until now
-        SetWindowPos(host, HWND_TOP, 0, 0, 0, 0, ZOrderOnly);
+        SetZOrder(host, HWND_TOP);
     }
     gState.liftingHost = false;
+}
+
+// A window of one of our classes at the screen's top left, with no name or menu.
+static HWND CreateOurWindow(const TCHAR* className, DWORD style, int width, int height,
+                            HWND owner) {
+    return CreateWindowEx(0, className, nullptr, style, 0, 0, width, height, owner, nullptr,
+                          gState.moduleInstance, nullptr);
 }
 
 bool CreateBackdrop() {
@@ -89,10 +99,8 @@ bool CreateBackdrop() {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     // Without an owner the backdrop is simply unowned.
-    HWND owner = CreateWindowEx(0, OwnerClassName, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr,
-                                gState.moduleInstance, nullptr);
-    HWND backdrop = CreateWindowEx(0, BackdropClassName, nullptr, BackdropStyle, 0, 0, width,
-                                   height, owner, nullptr, gState.moduleInstance, nullptr);
+    HWND owner = CreateOurWindow(OwnerClassName, 0, 0, 0, nullptr);
+    HWND backdrop = CreateOurWindow(BackdropClassName, BackdropStyle, width, height, owner);
     if (backdrop == nullptr) {
         if (owner != nullptr) {
             DestroyWindow(owner);
@@ -103,7 +111,7 @@ bool CreateBackdrop() {
     // An owned window never sits below its owner, and the owner, newer than the
     // host window, starts above it: send the owner to the bottom.
     if (owner != nullptr) {
-        SetWindowPos(owner, HWND_BOTTOM, 0, 0, 0, 0, ZOrderOnly);
+        SetZOrder(owner, HWND_BOTTOM);
     }
     gState.ownerWindow = owner;
     gState.classesRegistered = true;
@@ -121,7 +129,7 @@ bool CreateBackdrop() {
         ShowBehindHost(host, backdrop, SW_SHOWNA);
     }
     gState.backdropWindow = backdrop;
-    SetWindowPos(backdrop, host, 0, 0, 0, 0, ZOrderOnly);
+    SetZOrder(backdrop, host);
     return true;
 }
 
@@ -147,7 +155,7 @@ void AbandonBackdrop() {
 // asking costs far less than moving.
 static void KeepBelow(HWND host, HWND backdrop) {
     if (GetWindow(host, GW_HWNDNEXT) != backdrop) {
-        SetWindowPos(backdrop, host, 0, 0, 0, 0, ZOrderOnly);
+        SetZOrder(backdrop, host);
     }
 }
 

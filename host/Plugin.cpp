@@ -19,8 +19,7 @@ UINT_PTR __cdecl OnHostNotify(int code) {
 // or one of another process (the desktop's, another program's), asks for nothing.
 static bool IsWindowOfOurs(HWND window) {
     DWORD process = 0;
-    return IsWindow(window) && GetWindowThreadProcessId(window, &process) != 0 &&
-           process == GetCurrentProcessId();
+    return GetWindowThreadProcessId(window, &process) != 0 && process == GetCurrentProcessId();
 }
 
 extern "C" void __cdecl SetBg(HWND hostWindow, UINT_PTR, UINT_PTR, StackEntry** stackTop,
