@@ -178,39 +178,63 @@ TEST_F(HostLifeTest, TwoWindowsNamedFromAWorkerLeaveOnlyTheNewestSubclassed) {
     DestroyWindow(other);
 }
 
-// How many frames of this program a stack walk from inside the host's own
-// procedure finds: the handler's own, and below it everything that sent the
-// message. A frame of ours in between that a walk cannot pass hides the rest.
-static int OwnFramesWalkedFromInside(HWND host, HostLog* log) {
-    const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandle(nullptr));
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
-    const BYTE* end = image + headers->OptionalHeader.SizeOfImage;
-    int found = -1;
-    log->handler = [&](UINT message) {
-        if (message == WM_USER + 5) {
+// A stack walk from inside the host's own procedure, as crash reporters and leak
+// checkers make one: the return addresses it finds.
+struct StackWalk {
+    std::vector<void*> frames;
+    // Of those, the ones in `module`'s image, from the `from`th frame on.
+    int In(HMODULE module, size_t from = 0) const {
+        const auto* image = reinterpret_cast<const BYTE*>(module);
+        const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+        const BYTE* end = image + headers->OptionalHeader.SizeOfImage;
+        int found = 0;
+        for (size_t i = from; i < frames.size(); ++i) {
+            found += frames[i] >= image && frames[i] < end;
+        }
+        return found;
+    }
+};
+
+// Walks the stack from inside the host's handler of `message`, once `send` makes
+// one reach it.
+static StackWalk WalkFromInside(HostLog* log, UINT message, const std::function<void()>& send) {
+    StackWalk walk;
+    log->handler = [&](UINT m) {
+        if (m == message && walk.frames.empty()) {
             void* frames[62];
-            const USHORT count = RtlCaptureStackBackTrace(0, 62, frames, nullptr);
-            found = 0;
-            for (USHORT i = 0; i < count; ++i) {
-                found += frames[i] >= image && frames[i] < end;
-            }
+            walk.frames.assign(frames, frames + RtlCaptureStackBackTrace(0, 62, frames, nullptr));
         }
     };
-    SendMessage(host, WM_USER + 5, 0, 0);
+    send();
     log->handler = nullptr;
-    return found;
+    return walk;
 }
 
 TEST_F(HostLifeTest, StackWalksFromTheHostsProcedurePassThroughOurs) {
-    const int bare = OwnFramesWalkedFromInside(host_, &log_);
-    SetBg(host_, Navy, TEXT("walk"));
-    ASSERT_NE(ProcOf(host_), hostProc_);
-    const int through = OwnFramesWalkedFromInside(host_, &log_);
-    printf("frames of the test program walked: %d without the backdrop, %d through it\n", bare,
-           through);
+    const HMODULE self = GetModuleHandle(nullptr);
+    auto sendToHost = [this] { SendMessage(host_, WM_USER + 5, 0, 0); };
+    auto liftHost = [this] {
+        SetWindowPos(host_, HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    };
+    const int bare = WalkFromInside(&log_, WM_USER + 5, sendToHost).In(self);
+    const int bareLift = WalkFromInside(&log_, WM_WINDOWPOSCHANGED, liftHost).In(self);
+    // From a message our own code sends the host while SetBg creates the backdrop
+    // (lifting the host in front of it): our frames lie between the host's
+    // procedure and this test.
+    const int duringSetBg = WalkFromInside(&log_, WM_WINDOWPOSCHANGED, [this] {
+                                SetBg(host_, Navy, TEXT("walk"));
+                            }).In(self);
+    ASSERT_NE(Backdrop(), nullptr);
+    const int through = WalkFromInside(&log_, WM_USER + 5, sendToHost).In(self);
+    printf("frames of the test program walked from the host's procedure: a message %d "
+           "without the backdrop, %d through our procedure; a lift %d by this test, %d by "
+           "SetBg\n",
+           bare, through, bareLift, duringSetBg);
     ASSERT_GE(bare, 4); // the handler, the host procedure, this test and gtest below
     EXPECT_EQ(through, bare);
+    EXPECT_GE(duringSetBg, bareLift);
 }
 
 // A sequence of calls a host makes: SetBg with its window, another window or none,
