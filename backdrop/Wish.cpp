@@ -109,6 +109,12 @@ void CatchUpWithWish() {
 }
 
 void WishBackdrop(HWND host) {
+    // Already so, as most later calls find it (the wish reached is that window's
+    // backdrop): nothing for any thread to do.
+    if (gState.servedWindow == host && gState.backdropWindow != nullptr &&
+        gState.wishReached == gState.wishCount) {
+        return;
+    }
     Wish(host);
     BringToWish();
 }
