@@ -1,5 +1,6 @@
 // Our own windows: the hidden owner and the backdrop, with their classes and icon.
-// They belong to the served host window's thread, which alone calls these.
+// They belong to the served host window's thread, which alone creates and closes
+// them.
 #pragma once
 
 #include <windows.h>

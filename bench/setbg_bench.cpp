@@ -76,17 +76,17 @@ static void PumpUntilEnded(HANDLE thread) {
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "Orrindel.dll";
     HMODULE plugin = LoadLibraryA(path);
-    setBg = plugin ? reinterpret_cast<SetBgFn>(
-                         reinterpret_cast<void*>(GetProcAddress(plugin, "SetBg")))
-                   : nullptr;
+    setBg =
+        plugin ? reinterpret_cast<SetBgFn>(reinterpret_cast<void*>(GetProcAddress(plugin, "SetBg")))
+               : nullptr;
     if (setBg == nullptr) {
         fprintf(stderr, "setbg_bench: cannot load SetBg from %s\n", path);
         return 1;
     }
     RegisterBenchClass("OrrindelBenchSetBgHost", HostProc);
-    host = CreateWindowExA(0, "OrrindelBenchSetBgHost", "bench host",
-                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 200, 400, 300, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    host =
+        CreateWindowExA(0, "OrrindelBenchSetBgHost", "bench host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        300, 200, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     TimedCall(0); // creates the backdrop
 
     const double onHostThread = MicrosecondsPerCall();
