@@ -269,26 +269,16 @@ TEST_F(PopTest, LongTextIsCutAtTheBufferAndStillFreed) {
 }
 
 // An entry whose block ends before any NUL: the bytes behind it in the heap are not
-// the host's text. The block is cut down from a larger one full of letters, so
-// that letters, not zeros, lie right behind its end.
-static StackEntry* PushUnterminated(HostStack& stack, const tstring& text) {
-    StackEntry* entry = stack.Push(tstring(text.size() + 64, 'Z'));
-    const SIZE_T bytes = offsetof(StackEntry, text) + text.size() * sizeof(TCHAR);
-    EXPECT_EQ(GlobalReAlloc(entry, bytes, 0), entry); // shrunk in place
-    EXPECT_EQ(GlobalSize(entry), bytes);
-    memcpy(entry->text, text.data(), text.size() * sizeof(TCHAR));
-    return entry;
-}
-
+// the host's text.
 TEST_F(PopTest, ATextIsNeverReadPastItsEntrysBlock) {
     for (const tstring& text :
          {tstring(TEXT("Hello")), tstring(), tstring(TEXT("x")), tstring(70, 'q')}) {
-        PushUnterminated(stack_, text);
+        stack_.PushUnterminated(text);
         TCHAR title[TitleSize] = TEXT("?");
         ASSERT_EQ(Pop(title, TitleSize), 0);
         EXPECT_EQ(tstring(title), text);
         // And into a component's slot, where the block's end may come first or last.
-        PushUnterminated(stack_, text);
+        stack_.PushUnterminated(text);
         TCHAR slot[ComponentSlotSize];
         ASSERT_EQ(Pop(slot, ComponentSlotSize), 0);
         EXPECT_EQ(tstring(slot), text.substr(0, ComponentSlotSize - 1));
@@ -317,7 +307,7 @@ TEST_F(PopTest, ACutNeverSplitsASurrogatePair) {
         if (c.terminated) {
             stack_.Push(c.text);
         } else {
-            PushUnterminated(stack_, c.text);
+            stack_.PushUnterminated(c.text);
         }
         TCHAR title[TitleSize];
         ASSERT_EQ(Pop(title, TitleSize), 0) << c.name;

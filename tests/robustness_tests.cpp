@@ -170,6 +170,18 @@ TEST_F(RobustnessTest, TitleIsCutAt1023BytesAndStillPainted) {
     EXPECT_GT(TitlePixels().size(), 1000u);
 }
 
+TEST_F(RobustnessTest, AnUnterminatedTitleIsReadUpToItsBlocksEnd) {
+    SetBg(host_, Navy, TEXT("Hello"));
+    ASSERT_NE(Backdrop(), nullptr);
+    const PixelSet terminated = TitlePixels();
+    // The same title in a block that ends right behind it, letters lying beyond.
+    PushColors(Navy);
+    stack_.PushUnterminated(TEXT("Hello"));
+    Call(host_, nullptr);
+    EXPECT_EQ(*stack_.TopLocation(), nullptr);
+    EXPECT_EQ(TitlePixels(), terminated);
+}
+
 TEST_F(RobustnessTest, NullStackTopLocationAndNullServices) {
     setBg_(host_, 0, 0, nullptr, nullptr);
     ASSERT_NE(Backdrop(), nullptr);

@@ -40,6 +40,15 @@ StackEntry* HostStack::Push(const TCHAR* text) {
     return entry;
 }
 
+StackEntry* HostStack::PushUnterminated(const tstring& text) {
+    StackEntry* entry = Push(tstring(text.size() + 64, 'Z'));
+    const SIZE_T bytes = offsetof(StackEntry, text) + text.size() * sizeof(TCHAR);
+    EXPECT_EQ(GlobalReAlloc(entry, bytes, 0), entry); // shrunk in place
+    EXPECT_EQ(GlobalSize(entry), bytes);
+    memcpy(entry->text, text.data(), text.size() * sizeof(TCHAR));
+    return entry;
+}
+
 int HostStack::Depth() const {
     int depth = 0;
     for (StackEntry* e = top_; e != nullptr; e = e->next) {

@@ -31,6 +31,9 @@ class HostStack {
     StackEntry* Push(const tstring& text) {
         return Push(text.c_str());
     }
+    // An entry whose block ends right after `text`, with no NUL: it is cut down
+    // from a larger one full of letters, so letters, not zeros, lie behind its end.
+    StackEntry* PushUnterminated(const tstring& text);
     int Depth() const;
     StackEntry** TopLocation() {
         return &top_;
